@@ -42,6 +42,7 @@ public:
 private:
     qint64 Buffered() const { return m_buffer.size() - m_pos; }
     bool Fill(qint64 wanted);
+    qint64 ReadDevice(char *out, qint64 size);
 
     QIODevice &m_device;
     bool m_sequential;
