@@ -1,6 +1,7 @@
 #include "CalibrationData.h"
 
 #include "StatData.h"
+#include "store/tagged/QelTextForms.h"
 
 #include <algorithm>
 #include <bit>
@@ -48,14 +49,14 @@ QString TCalibrationData::Name(int record) const
         return {};
     const int offset = record * RecordSize;
     const int length = std::min<int>(FBytes[static_cast<std::size_t>(offset)], MaxNameLength);
-    return QString::fromLatin1(reinterpret_cast<const char *>(&FBytes[static_cast<std::size_t>(offset + 1)]), length);
+    return AnsiToString(QByteArray(reinterpret_cast<const char *>(&FBytes[static_cast<std::size_t>(offset + 1)]), length));
 }
 
 void TCalibrationData::SetName(int record, const QString &name)
 {
     if (!ValidRecord(record))
         return;
-    const QByteArray bytes = name.toLatin1().left(MaxNameLength);
+    const QByteArray bytes = StringToAnsi(name).left(MaxNameLength);
     const int offset = record * RecordSize;
     FBytes[static_cast<std::size_t>(offset)] = static_cast<std::uint8_t>(bytes.size());
     std::memset(&FBytes[static_cast<std::size_t>(offset + 1)], 0, MaxNameLength);

@@ -36,7 +36,7 @@ TPackedReading PackGaugeReading(double value, std::uint8_t flags, std::uint8_t c
     if (flags == rfCounted)
         b2 += 0x40;
     const auto b1 = static_cast<std::uint8_t>((p >> 15) & 0xFF);
-    const auto b0 = static_cast<std::uint8_t>((((p >> 8) & 0x7F) << 1) | ((calNumber - 1u) & 1u));
+    const auto b0 = static_cast<std::uint8_t>((((p >> 8) & 0x7F) << 1) | (calNumber == 2 ? 1u : 0u));
     return {b0, b1, b2};
 }
 

@@ -19,9 +19,10 @@ using TPackedGaugeReading = std::array<std::uint8_t, 7>;
 
 inline constexpr TPackedReading NoValuePackedReading = {0xFF, 0x7F, 0x5B};
 
-// multiSeries: in a batch with more than one series, readings of series 0
+// seriesZeroOfMany: in a batch with more than one series, readings of series 0
 // carry calibration number 0.
 TReadingRecord UnpackGaugeReading(const TPackedReading &packed, bool seriesZeroOfMany = false);
+// A reading without calibration number (0) is packed as one of calibration 1.
 TPackedReading PackGaugeReading(double value, std::uint8_t flags, std::uint8_t calNumber);
 
 // The gauge's packed date-time word (little-endian in the reading):
