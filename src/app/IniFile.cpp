@@ -38,6 +38,15 @@ QString OneLine(const QString &text)
     return line;
 }
 
+// Trimmed, and without one pair of matching quotes around it.
+QString ValueOf(QStringView text)
+{
+    QString value = TrimBlanks(text);
+    if (value.size() >= 2 && value.front() == value.back() && (value.front() == u'"' || value.front() == u'\''))
+        value = value.mid(1, value.size() - 2);
+    return value;
+}
+
 bool IsComment(const QString &trimmed)
 {
     return trimmed.startsWith(u';');
@@ -118,7 +127,7 @@ void TIniFile::SetContent(const QByteArray &bytes)
         const qsizetype equals = line.indexOf(u'=');
         if (equals >= 0 && !IsComment(trimmed)) {
             entry.key = TrimBlanks(QStringView(line).left(equals));
-            entry.value = TrimBlanks(QStringView(line).mid(equals + 1));
+            entry.value = ValueOf(QStringView(line).mid(equals + 1));
         }
         m_sections.last().lines.append(entry);
     }
@@ -266,12 +275,12 @@ void TIniFile::WriteString(const QString &section, const QString &key, const QSt
     }
     for (TLine &line : found->lines) {
         if (!line.key.isNull() && SameName(line.key, name)) {
-            line.value = TrimBlanks(text);
+            line.value = ValueOf(text);
             line.text = line.key + u'=' + text;
             return;
         }
     }
-    AppendLine(*found, TLine{name + u'=' + text, name, TrimBlanks(text)});
+    AppendLine(*found, TLine{name + u'=' + text, name, ValueOf(text)});
 }
 
 void TIniFile::WriteInteger(const QString &section, const QString &key, int value)

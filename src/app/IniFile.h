@@ -8,7 +8,8 @@
 
 // An INI file with the semantics of the Windows profile functions:
 // - section and key names compare case-insensitively, the first match wins;
-// - names and values are trimmed of blanks and tabs;
+// - names and values are trimmed of blanks and tabs, and a value loses one
+//   pair of matching quotes around it;
 // - a number that does not parse reads as the caller's default;
 // - writing changes only the line concerned: comments, unknown sections and
 //   keys and their order stay as they were; a new key goes after the last

@@ -14,6 +14,8 @@ const QByteArray kFixture =
     "  Language = 1031  \r\n"
     "language=2057\r\n"
     "User=Jane Doe=QA\n"
+    "Path= \"C:\\Data\\\" \r\n"
+    "Quote='half\r\n"
     ";Port=9\r\n"
     "NoEqualsSign\r\n"
     "\r\n"
@@ -39,6 +41,8 @@ TEST(IniFile, ReadsWithProfileSemantics)
     const Case cases[] = {
         {"setup", "LANGUAGE", "1031"},          // case-insensitive, first match wins, trimmed
         {"Setup", "User", "Jane Doe=QA"},      // value runs to the end of the line
+        {"Setup", "Path", "C:\\Data\\"},       // one pair of quotes removed
+        {"Setup", "Quote", "'half"},
         {"Window", "state", "2"},               // blanks inside the brackets
         {"Setup", "Port", "<none>"},            // the commented key is no entry; only the first block counts
         {"Setup", "Extra", "<none>"},
@@ -49,8 +53,8 @@ TEST(IniFile, ReadsWithProfileSemantics)
         EXPECT_EQ(ini.ReadString(c.section, c.key, "<none>"), QString::fromLatin1(c.expected)) << c.section << '/' << c.key;
 
     EXPECT_EQ(ini.Sections(), (QStringList{"Setup", "window"}));
-    EXPECT_EQ(ini.Keys("SETUP"), (QStringList{"Language", "User"}));
-    EXPECT_EQ(ini.SectionValues("setup").size(), 3);
+    EXPECT_EQ(ini.Keys("SETUP"), (QStringList{"Language", "User", "Path", "Quote"}));
+    EXPECT_EQ(ini.SectionValues("setup").size(), 5);
     EXPECT_TRUE(ini.KeyExists("setup", "user"));
     EXPECT_FALSE(ini.KeyExists("setup", "Port"));
 }
@@ -99,6 +103,8 @@ TEST(IniFile, WritingKeepsEverythingElseInPlace)
         "[Setup]\r\n"
         "Language=1036\r\n"
         "language=2057\r\n"
+        "Path= \"C:\\Data\\\" \r\n"
+        "Quote='half\r\n"
         ";Port=9\r\n"
         "NoEqualsSign\r\n"
         "New=a  b\r\n"
