@@ -1,10 +1,76 @@
+#include "app/ProgramInfo.h"
+#include "app/SingleInstance.h"
+#include "app/ui/FormStart.h"
+#include "app/ui/MainScreen.h"
+
 #include <QApplication>
-#include <QLabel>
+#include <QPointer>
+#include <QTranslator>
+
+namespace {
+
+TStartContent StartContent(const TProgramInfo &info)
+{
+    TStartContent content;
+    content.OwnerText = info.OwnerText();
+    content.ProductName = info.ProductName();
+    content.CompanyName = info.CompanyName();
+    content.VersionMajor = info.VersionMajor();
+    content.VersionMinor = info.VersionMinor();
+    content.Build = info.Build();
+    content.PreRelease = info.PreRelease();
+    return content;
+}
+
+// Loads the language module for the language of Settings.ini, before any
+// window exists; without one the built-in English texts stay.
+void LoadLanguage(QApplication &app, const TProgramInfo &info, QTranslator &translator)
+{
+    const QString module = FindLanguageModule(QApplication::applicationFilePath(), info.Language());
+    if (!module.isEmpty() && translator.load(module))
+        app.installTranslator(&translator);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QLabel label(QStringLiteral("Starting…"));
-    label.show();
+    const TProgramInfo &info = TProgramInfo::Current();
+    QApplication::setApplicationName(info.ProductName());
+    QApplication::setApplicationDisplayName(info.ProductName());
+    const QStringList arguments = QApplication::arguments().mid(1);
+
+    TSingleInstance instance(info.ProductName());
+    if (!instance.Claim()) {
+        instance.HandOver(TSingleInstance::HandOverText(arguments));
+        return 0;
+    }
+
+    QTranslator translator;
+    LoadLanguage(app, info, translator);
+
+    QPointer<TFormStart> splash = new TFormStart(StartContent(info), TFormStart::fmSplash);
+    splash->setAttribute(Qt::WA_DeleteOnClose);
+    splash->show();
+    splash->repaint();
+    QApplication::processEvents();
+
+    const QString title = splash->ProductLabel() + QLatin1Char(' ') + splash->EditionLabel();
+    QApplication::setApplicationDisplayName(title);
+
+    TMainScreen mainScreen(info);
+    mainScreen.setWindowTitle(title + (info.PreRelease() ? QStringLiteral(" - Testversion") : QString()));
+    mainScreen.SetCommandLine(arguments);
+    mainScreen.SetSplash(splash);
+    QObject::connect(&instance, &TSingleInstance::HandOverReceived, &mainScreen, [&mainScreen](const QString &text) {
+        mainScreen.showNormal();
+        mainScreen.raise();
+        mainScreen.activateWindow();
+        mainScreen.RestartParam(text);
+    });
+    mainScreen.ShowByState();
+    splash->raise();
+    mainScreen.PostGlobalMsg(TMainScreen::gcDeferredStart);
     return app.exec();
 }
