@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QEventLoop>
 #include <QProcess>
+#include <QThread>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -13,6 +14,7 @@ namespace {
 
 const char *const kChildProduct = "GAUGE_HANDOVER_PRODUCT";
 const char *const kChildArguments = "GAUGE_HANDOVER_ARGUMENTS"; // separated by \x1f
+const char *const kHolderProduct = "GAUGE_HOLDER_PRODUCT";
 const QChar kSeparator(0x1f);
 
 QCoreApplication &App()
@@ -81,6 +83,19 @@ TEST(SingleInstanceChild, HandsOver)
     ASSERT_TRUE(second.HandOver(TSingleInstance::HandOverText(arguments)));
 }
 
+// A first instance that claims the product and then waits to be killed.
+TEST(SingleInstanceChild, HoldsClaim)
+{
+    if (!qEnvironmentVariableIsSet(kHolderProduct))
+        GTEST_SKIP() << "runs only as the crashing first instance of SingleInstance tests";
+    App();
+    TSingleInstance first(qEnvironmentVariable(kHolderProduct));
+    ASSERT_TRUE(first.Claim());
+    fputs("claimed\n", stdout);
+    fflush(stdout);
+    QThread::sleep(60);
+}
+
 TEST(SingleInstance, SecondProcessHandsOverAndEnds)
 {
     App();
@@ -118,4 +133,32 @@ TEST(SingleInstance, OneInstancePerProduct)
     // Nobody listens for a product that is not running: the hand-over gives up.
     TSingleInstance orphan(TestProduct("none"));
     EXPECT_FALSE(orphan.HandOver(QStringLiteral(" file.dv7"), 300));
+}
+
+TEST(SingleInstance, CrashedInstanceDoesNotBlockTheNextStart)
+{
+    App();
+    const QString product = TestProduct("crash");
+    QProcess holder;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(kHolderProduct, product);
+    holder.setProcessEnvironment(env);
+    holder.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    holder.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--gtest_filter=SingleInstanceChild.HoldsClaim")});
+    QByteArray output;
+    while (!output.contains("claimed") && holder.waitForReadyRead(30000))
+        output += holder.readAllStandardOutput();
+    ASSERT_TRUE(output.contains("claimed"));
+
+    TSingleInstance second(product);
+    EXPECT_FALSE(second.Claim()); // the holder runs
+
+    holder.kill(); // no clean-up: lock file and socket stay behind
+    ASSERT_TRUE(holder.waitForFinished(30000));
+
+    TSingleInstance next(product);
+    ASSERT_TRUE(next.Claim());
+    const TChildRun run = RunSecondInstance(next, product, {QStringLiteral("x.dv7")});
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.received, QStringList{QStringLiteral("x.dv7")});
 }
