@@ -11,7 +11,6 @@ constexpr int ExtendedBias = 16383;
 constexpr quint16 ExtendedMaxExponent = 0x7FFF;
 constexpr quint64 IntegerBit = quint64(1) << 63;
 constexpr quint64 ExtendedQuietBit = quint64(1) << 62;
-constexpr quint64 DefaultNaNBits = 0xFFF8000000000000ull; // x87 "real indefinite" as a double
 constexpr qint64 IntegerIndefinite = std::numeric_limits<qint64>::min();
 
 // An IEEE binary format: fraction bits and exponent bits.

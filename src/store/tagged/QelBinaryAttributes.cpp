@@ -10,9 +10,15 @@ TQelBinaryAttribute *TQelBinaryAttributes::Append(std::unique_ptr<TQelBinaryAttr
 
 TQelBinaryAttribute *TQelBinaryAttributes::Add(const TQelBinaryAttributeClass &type, const QByteArray &name)
 {
+    // Same outcome as taking a placeholder and then renaming strictly, without
+    // the detour through the placeholder.
     TQelBinaryAttribute *attribute = Append(type.Create());
-    attribute->m_name = m_names.RegisterPlaceholder(attribute);
-    attribute->SetName(name);
+    const QByteArray cut = name.left(255);
+    const bool usable = !cut.isEmpty() && !cut.contains(TQelNamespaceImplementation::Separator);
+    if (usable && m_names.Rename(attribute, QByteArray(), cut))
+        attribute->m_name = cut;
+    else
+        attribute->m_name = m_names.RegisterPlaceholder(attribute);
     return attribute;
 }
 
