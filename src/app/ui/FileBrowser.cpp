@@ -2,7 +2,9 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QAbstractFileIconProvider>
 #include <QFileSystemModel>
+#include <QIcon>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
@@ -12,6 +14,36 @@
 #include <QToolButton>
 #include <QTreeView>
 #include <QVBoxLayout>
+
+QIcon TFileIconProvider::icon(IconType type) const
+{
+    switch (type) {
+    case Folder:
+        return Image("folder");
+    case Drive:
+    case Computer:
+        return Image("drive");
+    default:
+        return Image("file");
+    }
+}
+
+QIcon TFileIconProvider::icon(const QFileInfo &info) const
+{
+    if (info.isDir())
+        return info.isRoot() ? Image("drive") : Image("folder");
+    const QString suffix = info.suffix().toLower();
+    if (suffix == QLatin1String("dv7") || suffix == QLatin1String("zq7"))
+        return Image("batchfile");
+    if (suffix == QLatin1String("zqp"))
+        return Image("paramfile");
+    return Image("file");
+}
+
+QIcon TFileIconProvider::Image(const char *name)
+{
+    return QIcon(QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name)));
+}
 
 TFileBrowser::TFileBrowser(QWidget *parent)
     : QWidget(parent)
@@ -29,6 +61,9 @@ void TFileBrowser::BuildHeader()
 {
     FHeaderPanel = new QWidget(this);
     FHeaderPanel->setObjectName(QStringLiteral("HeaderPanel"));
+    FHeaderPanel->setAttribute(Qt::WA_StyledBackground);
+    FHeaderPanel->setStyleSheet(QStringLiteral("#HeaderPanel { background: #e4ebf2; border-bottom: 1px solid #b8c4d0; }"
+                                               "#PathBar { background: white; border: 1px solid #b8c4d0; }"));
     auto *layout = new QVBoxLayout(FHeaderPanel);
     layout->setContentsMargins(2, 2, 2, 2);
     layout->setSpacing(2);
@@ -40,8 +75,7 @@ void TFileBrowser::BuildHeader()
 
     auto *crumbBar = new QWidget(FHeaderPanel);
     crumbBar->setObjectName(QStringLiteral("PathBar"));
-    crumbBar->setAutoFillBackground(true);
-    crumbBar->setBackgroundRole(QPalette::Base);
+    crumbBar->setAttribute(Qt::WA_StyledBackground);
     FCrumbs = new QHBoxLayout(crumbBar);
     FCrumbs->setContentsMargins(2, 0, 2, 0);
     FCrumbs->setSpacing(0);
@@ -55,6 +89,8 @@ void TFileBrowser::BuildViews()
     FModel = new QFileSystemModel(this);
     FModel->setFilter(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::System);
     FModel->setReadOnly(true);
+    static TFileIconProvider icons;
+    FModel->setIconProvider(&icons);
     FModel->setRootPath(QString());
 
     FStack = new QStackedWidget(this);

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QAbstractFileIconProvider>
+#include <QIcon>
 #include <QStringList>
 #include <QWidget>
 
@@ -11,6 +13,18 @@ class QListView;
 class QStackedWidget;
 class QToolBar;
 class QTreeView;
+
+// Images of the file list: folders, batch files, parameter-set files and
+// any other file, from the program's own image set.
+class TFileIconProvider : public QAbstractFileIconProvider
+{
+public:
+    QIcon icon(IconType type) const override;
+    QIcon icon(const QFileInfo &info) const override;
+
+private:
+    static QIcon Image(const char *name);
+};
 
 // The PC file browser of the main window: a header with the browser's tool
 // bar and a breadcrumb path bar, above the file list. The list shows every

@@ -1,6 +1,7 @@
 #include "app/ui/FileView.h"
 
-#include <QFileIconProvider>
+#include "app/ui/FileBrowser.h"
+
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QLabel>
@@ -66,7 +67,7 @@ void TFileView::ShowFile(const QString &path)
     if (!info.exists())
         return;
     FPath = info.absoluteFilePath();
-    FThumbnail->setPixmap(QFileIconProvider().icon(info).pixmap(48, 48));
+    FThumbnail->setPixmap(TFileIconProvider().icon(info).pixmap(48, 48));
     FName->setText(info.fileName());
     FFolder->setText(info.absolutePath());
     FPreview->setText(info.isDir() ? tr("Folder")

@@ -101,12 +101,12 @@ void TFormStart::BuildContent(const TStartContent &content, TMode mode)
     owner->setStyleSheet(QStringLiteral("color: grey;"));
 
     LabelLogoFirst = MakeLabel(this, QString(), QRect(262, 14, 90, 40));
+    LabelLogoFirst->setObjectName(QStringLiteral("LabelLogoFirst"));
     LabelLogoFirst->setFont(PixelFont(22, true));
     LabelLogoFirst->setStyleSheet(QStringLiteral("color: grey;"));
-    LabelLogoFirst->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     LabelLogoSecond = MakeLabel(this, QString(), QRect(352, 14, 92, 40));
+    LabelLogoSecond->setObjectName(QStringLiteral("LabelLogoSecond"));
     LabelLogoSecond->setFont(PixelFont(22, false));
-    LabelLogoSecond->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
     ImageLogo = MakeLabel(this, QString(), QRect(292, 8, 152, 56));
     ImageLogo->setObjectName(QStringLiteral("ImageLogo"));
     ImageLogo->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
@@ -176,6 +176,12 @@ void TFormStart::ApplyBrand(const QString &companyName)
         // The two-part word logo: first part grey bold, second part black.
         LabelLogoFirst->setText(QStringLiteral("KORVEN"));
         LabelLogoSecond->setText(QStringLiteral("thalium"));
+        // The two parts sit side by side, flush with the right margin.
+        LabelLogoFirst->adjustSize();
+        LabelLogoSecond->adjustSize();
+        const int right = FormWidth - 12;
+        LabelLogoSecond->move(right - LabelLogoSecond->width(), 20);
+        LabelLogoFirst->move(LabelLogoSecond->x() - LabelLogoFirst->width(), 20);
     } else if (!FLogoName.isEmpty()) {
         ImageLogo->setObjectName(FLogoName);
         ImageLogo->setPixmap(QIcon(QStringLiteral(":/brands/%1.svg").arg(FLogoName)).pixmap(QSize(152, 56)));
