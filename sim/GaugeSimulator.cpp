@@ -36,10 +36,11 @@ QString TGaugeSimulator::ScenarioPath(const QString &nameOrPath)
 {
     if (QFileInfo::exists(nameOrPath))
         return nameOrPath;
-    QString inFolder = QStringLiteral(GAUGE_SCENARIO_DIR "/") + nameOrPath;
-    if (!inFolder.endsWith(QLatin1String(".json")) && !QFileInfo::exists(inFolder))
-        inFolder += QLatin1String(".json");
-    return QFileInfo::exists(inFolder) ? inFolder : nameOrPath;
+    const QString file = nameOrPath.endsWith(QLatin1String(".json")) ? nameOrPath : nameOrPath + QLatin1String(".json");
+    for (const QString &folder : {QStringLiteral(GAUGE_SCENARIO_DIR "/"), QStringLiteral(":/sim/scenarios/")})
+        if (QFileInfo::exists(folder + file))
+            return folder + file;
+    return nameOrPath;
 }
 
 std::unique_ptr<TGaugeSimulator> TGaugeSimulator::FromScenario(const QString &path, QString *error)
