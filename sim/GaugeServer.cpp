@@ -192,10 +192,10 @@ TSimAnswer TGaugeServer::FileCommand(const QByteArray &d)
         return ParamWrite(d.mid(2));
     if (d.startsWith("BQ") && d.size() == 3)
         return QuickInfo(d[2]);
-    if (d.size() == 5 && (d[0] == 'N' || d[0] == 'O'))
-        return FileOpen(d.mid(1), d[0] == 'N');
-    if (d.size() == 5 && d[0] == 'D') {
-        const TSimFileKey key{quint8(d[3]), Word(d, 1), quint8(d[4])};
+    if (d.size() == 6 && (d.startsWith("FN") || d.startsWith("FO")))
+        return FileOpen(d.mid(2), d[1] == 'N');
+    if (d.size() == 6 && d.startsWith("FD")) {
+        const TSimFileKey key{quint8(d[4]), Word(d, 2), quint8(d[5])};
         return FModel.RemoveFile(key) ? Ok() : Fail(FModel, seNoFile);
     }
     if (d.size() >= 2 && d[0] == 'B')
@@ -592,12 +592,12 @@ QString TGaugeServer::CommandName(quint8 commandByte, const QByteArray &d)
     }
     const QString star = QStringLiteral("*") + letter;
     if (letter == QLatin1Char('F')) {
-        static const char *twoLetter[] = {"TGIF", "TGI", "TG", "TS", "TR", "TD", "TI", "FH", "FC", "FE",
-                                          "FP",   "FW",  "FR", "PR", "PW", "BQ"};
-        for (const char *word : twoLetter)
+        static const char *words[] = {"TGIF", "TGI", "TG", "TS", "TR", "TD", "TI", "FH", "FC", "FE", "FP",
+                                      "FW",   "FR",  "FN", "FO", "FD", "PR", "PW", "BQ"};
+        for (const char *word : words)
             if (d.startsWith(word) && (qstrlen(word) < 3 || d == word))
                 return star + QLatin1String(word);
-        if (!d.isEmpty() && QByteArray("NODBA").contains(d[0]))
+        if (!d.isEmpty() && (d[0] == 'B' || d[0] == 'A'))
             return star + QLatin1Char(d[0]);
         return QStringLiteral("?");
     }
