@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <QLocale>
 #include <QSaveFile>
 #include <QStringDecoder>
@@ -122,10 +123,22 @@ void VisitKeys(TVisitor &v, TData &d)
 QString Key(const char *key) { return QLatin1String(key); }
 const QString &Key(const QString &key) { return key; }
 
+// Reads through an index of the file built once: the first section of a
+// name and the first key of a name in it win, names compare case-insensitively.
 class TKeyReader
 {
 public:
-    TKeyReader(const TIniFile &ini, QString sensorVersion) : m_ini(ini), m_sensorVersion(std::move(sensorVersion)) {}
+    TKeyReader(const TIniFile &ini, QString sensorVersion) : m_sensorVersion(std::move(sensorVersion))
+    {
+        for (const QString &section : ini.Sections()) {
+            QHash<QString, QString> &keys = m_index[section.toCaseFolded()];
+            for (const auto &[key, value] : ini.SectionValues(section)) {
+                const QString name = key.toCaseFolded();
+                if (!keys.contains(name))
+                    keys.insert(name, value);
+            }
+        }
+    }
 
     QString SensorVersion() const { return m_sensorVersion; }
 
@@ -134,39 +147,56 @@ public:
     void Integer(const QString &section, const TKey &key, TInt &field, int defaultValue,
                  int minimum = std::numeric_limits<TInt>::min(), int maximum = std::numeric_limits<TInt>::max())
     {
-        field = TInt(std::clamp(m_ini.ReadInteger(section, Key(key), defaultValue), minimum, maximum));
+        int value = 0;
+        const QString *text = Find(section, Key(key));
+        if (!text || !TIniFile::ParseInteger(*text, value))
+            value = defaultValue;
+        field = TInt(std::clamp(value, minimum, maximum));
     }
     template <class TKey>
     void Bool(const QString &section, const TKey &key, bool &field, bool defaultValue)
     {
-        field = m_ini.ReadBool(section, Key(key), defaultValue);
+        int value = 0;
+        Integer(section, key, value, defaultValue ? 1 : 0);
+        field = value != 0;
     }
     template <class TKey>
     void Float(const QString &section, const TKey &key, double &field, double defaultValue)
     {
         double value = 0;
-        field = TZQParamFile::ParseFloat(m_ini.ReadString(section, Key(key)), value) ? value : defaultValue;
+        const QString *text = Find(section, Key(key));
+        field = text && TZQParamFile::ParseFloat(*text, value) ? value : defaultValue;
     }
     template <class TKey>
     void Text(const QString &section, const TKey &key, QString &field, const QString &defaultValue, int keep)
     {
-        field = m_ini.ReadString(section, Key(key), defaultValue);
+        const QString *text = Find(section, Key(key));
+        field = text ? *text : defaultValue;
         if (keep > 0)
             field.truncate(keep);
     }
     void RestLevel(const QString &section, double &field)
     {
         // Older files name the level "RestEnd".
-        const char *key = m_ini.KeyExists(section, Key("RestLevel")) ? "RestLevel" : "RestEnd";
-        Float(section, key, field, 0);
+        Float(section, Find(section, Key("RestLevel")) ? "RestLevel" : "RestEnd", field, 0);
     }
     void Remarks(const QString &section, const char *key, QString &field)
     {
-        field = TZQParamFile::DecodeRemarks(m_ini.ReadString(section, Key(key)));
+        const QString *text = Find(section, Key(key));
+        field = text ? TZQParamFile::DecodeRemarks(*text) : QString();
     }
 
 private:
-    const TIniFile &m_ini;
+    const QString *Find(const QString &section, const QString &key) const
+    {
+        const auto keys = m_index.constFind(section.toCaseFolded());
+        if (keys == m_index.cend())
+            return nullptr;
+        const auto value = keys->constFind(key.toCaseFolded());
+        return value == keys->cend() ? nullptr : &*value;
+    }
+
+    QHash<QString, QHash<QString, QString>> m_index;
     QString m_sensorVersion;
 };
 

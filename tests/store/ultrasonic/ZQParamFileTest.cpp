@@ -232,6 +232,19 @@ TEST_F(ZQParamFileTest, MissingKeysTakeTheirDefaults)
     EXPECT_EQ(d.SensorSWVersion, QStringLiteral("0.96B190"));
 }
 
+TEST_F(ZQParamFileTest, NamesMatchAsTheProfileFunctionsMatchThem)
+{
+    // Any case; the first section and the first key of a name win.
+    WriteText("case.zqp", "[measSYSTEM]\r\n  range = 2 \r\nRange=3\r\n[MeasSystem]\r\nOptimize=1\r\n"
+                          "[echoselect]\r\nECHO2=0\r\n");
+    TZQDiagramData d;
+    ASSERT_TRUE(TZQParamFile().Read(d, Path("case.zqp")));
+    EXPECT_EQ(d.Range, 2);
+    EXPECT_FALSE(d.Optimize);
+    EXPECT_TRUE(d.EchoSelect[0]);
+    EXPECT_FALSE(d.EchoSelect[1]);
+}
+
 TEST_F(ZQParamFileTest, OlderRestEndKeysReadAsLevels)
 {
     WriteText("rest.zqp", "[Restricted1]\r\nRestEnable=1\r\nRestStart=50\r\nRestEnd=-12.5\r\n"
