@@ -244,19 +244,22 @@ void TQelBinaryCurrency::SetAsText(const QString &input)
     };
     if ((whole.isEmpty() && fraction.isEmpty()) || !digitsOnly(whole) || !digitsOnly(fraction) || whole.size() > 15)
         ThrowConvert(input, "Währungswert");
-    qint64 scaled = whole.isEmpty() ? 0 : whole.toLongLong() * Scale;
-    const QString kept = (fraction + QStringLiteral("0000")).left(4);
-    scaled += kept.toLongLong();
+    // At most 15 integer digits, so the scaled magnitude fits in 64 bits unsigned.
+    quint64 scaled = (whole.isEmpty() ? 0 : whole.toULongLong()) * Scale;
+    scaled += (fraction + QStringLiteral("0000")).left(4).toULongLong();
     // Digits beyond the fourth decimal round to nearest, ties to even.
-    const QString rest = fraction.mid(4);
+    const QStringView rest = QStringView(fraction).mid(std::min<qsizetype>(4, fraction.size()));
     if (!rest.isEmpty()) {
-        const bool aboveHalf = rest.at(0) > QLatin1Char('5')
-            || (rest.at(0) == QLatin1Char('5') && QStringView(rest).mid(1).count(QLatin1Char('0')) != rest.size() - 1);
-        const bool half = rest.at(0) == QLatin1Char('5') && !aboveHalf;
-        if (aboveHalf || (half && (scaled & 1)))
+        const bool overHalf = rest.at(0) > QLatin1Char('5')
+            || (rest.at(0) == QLatin1Char('5') && rest.mid(1).count(QLatin1Char('0')) != rest.size() - 1);
+        const bool half = rest.at(0) == QLatin1Char('5') && !overHalf;
+        if (overHalf || (half && (scaled & 1)))
             ++scaled;
     }
-    SetValue(negative ? -scaled : scaled);
+    const quint64 limit = negative ? quint64(1) << 63 : (quint64(1) << 63) - 1;
+    if (scaled > limit)
+        ThrowConvert(input, "Währungswert");
+    SetValue(negative ? static_cast<qint64>(quint64(0) - scaled) : static_cast<qint64>(scaled));
 }
 
 void TQelBinaryCurrency::WriteValue(TQelStreamWriter &writer) const

@@ -175,7 +175,7 @@ TEST(StreamLoad, ReplacesTheWholeTreeAndStopsAtTheDocumentEnd)
     EXPECT_EQ(doc.SaveToBytes(), good);
 }
 
-TEST(StreamLoad, SequentialDeviceReadsTheSameDocument)
+TEST(StreamLoad, LargeBlobsFromFilesAndSequentialDevices)
 {
     // A pipe gives no size: large lengths are then read in steps.
     QTemporaryDir dir;
@@ -190,11 +190,15 @@ TEST(StreamLoad, SequentialDeviceReadsTheSameDocument)
     public:
         using QFile::QFile;
         bool isSequential() const override { return true; }
-    } file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    } pipe(path);
+    ASSERT_TRUE(pipe.open(QIODevice::ReadOnly));
     TQelBinaryStreamData back;
-    ASSERT_EQ(back.LoadFromStream(file), lrOk);
+    ASSERT_EQ(back.LoadFromStream(pipe), lrOk);
     EXPECT_EQ(back.SaveToBytes(), doc.SaveToBytes());
+
+    TQelBinaryStreamData fromFile;
+    ASSERT_EQ(fromFile.LoadFromFile(path), lrOk);
+    EXPECT_EQ(fromFile.FindAttributeAs<TQelBinaryBlob>("Big")->Value(), doc.FindAttributeAs<TQelBinaryBlob>("Big")->Value());
 }
 
 TEST(StreamLoad, DeepNestingIsRefused)

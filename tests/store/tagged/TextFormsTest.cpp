@@ -98,7 +98,10 @@ TEST_F(TextForms, IntegersBooleansAndCurrency)
     EXPECT_EQ(currency->AsText(), "-12.3456");
     currency->SetAsText("5");
     EXPECT_EQ(currency->AsText(), "5");
-    EXPECT_THROW(currency->SetAsText("1,5"), EQelConvertError);
+    currency->SetAsText("-922337203685477.5808");
+    EXPECT_EQ(currency->Value(), std::numeric_limits<qint64>::min());
+    for (const char *bad : {"1,5", "922337203685477.5808", "999999999999999", "1e5", "."})
+        EXPECT_THROW(currency->SetAsText(QString::fromLatin1(bad)), EQelConvertError) << bad;
 }
 
 TEST_F(TextForms, StringsCharsBlobsAndDates)
