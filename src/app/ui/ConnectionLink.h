@@ -1,19 +1,16 @@
 #pragma once
 
-#include <QList>
+#include "comm/Device.h"
+
 #include <QObject>
-#include <QString>
 
-// A serial device as the settings dialog lists it ("COM" + port number).
-// A default-constructed entry is the all-zero device that stands for "None".
-struct TSerialDevice
+// The device entry the settings dialog reports for "None": every field zero.
+inline TDevice NoSerialDevice()
 {
-    QString Name;
-    QString PortName;
-    int PortNumber = 0;
-
-    friend bool operator==(const TSerialDevice &, const TSerialDevice &) = default;
-};
+    TDevice device;
+    device.Handle = 0;
+    return device;
+}
 
 // What the shell windows ask of the connection manager. The main window
 // owns one; the explorer wires it to the real manager, and until then (and
@@ -28,10 +25,10 @@ public:
 
     // Serial port devices the manager knows, and whether it has any serial
     // transport at all (the dialog's port list is enabled only then).
-    virtual QList<TSerialDevice> SerialDevices() const { return {}; }
+    virtual TDevices SerialDevices() const { return {}; }
     virtual bool SerialPortsAvailable() const { return false; }
     // The manager's device-found event, raised for the chosen serial port.
-    virtual void RaiseDeviceFound(const TSerialDevice &device) { emit DeviceFound(device); }
+    virtual void RaiseDeviceFound(const TDevice &device) { emit DeviceFound(device); }
     // ActivePort: 1 serial, 2 USB, 3 IrDA (then the ports are rescanned), 4 Bluetooth.
     virtual void SelectPort(int activePort) { Q_UNUSED(activePort) }
     // Automatic discovery on Bluetooth, serial, USB and IrDA, in that order.
@@ -40,5 +37,5 @@ public:
     virtual void CloseConnection() {}
 
 signals:
-    void DeviceFound(const TSerialDevice &device);
+    void DeviceFound(const TDevice &device);
 };

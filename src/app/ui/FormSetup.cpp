@@ -292,8 +292,8 @@ void TFormSetup::done(int result)
     ReadControls();
     if (result == QDialog::Accepted) {
         FMain.SetRecord(FWork);
-        TSerialDevice chosen;
-        for (const TSerialDevice &device : FMain.ConnectionLink()->SerialDevices())
+        TDevice chosen = NoSerialDevice();
+        for (const TDevice &device : FMain.ConnectionLink()->SerialDevices())
             if (FWork.RS232 != 0 && device.PortNumber == FWork.RS232)
                 chosen = device;
         FMain.ConnectionLink()->RaiseDeviceFound(chosen);
@@ -306,7 +306,7 @@ void TFormSetup::RebuildPortList()
     TConnectionLink *link = FMain.ConnectionLink();
     ComboPort->clear();
     ComboPort->addItem(tr("None"), 0);
-    for (const TSerialDevice &device : link->SerialDevices())
+    for (const TDevice &device : link->SerialDevices())
         ComboPort->addItem(QStringLiteral("COM%1").arg(device.PortNumber), device.PortNumber);
     const bool available = link->SerialPortsAvailable();
     LabelPort->setEnabled(available);
@@ -372,7 +372,7 @@ void TFormSetup::ReadControls()
     FWork.QuickView = CheckQuickView->isChecked();
     FWork.ShowDeleteReadings = CheckShowDeleteReadings->isChecked();
     FWork.RS232 = 0;
-    for (const TSerialDevice &device : FMain.ConnectionLink()->SerialDevices())
+    for (const TDevice &device : FMain.ConnectionLink()->SerialDevices())
         if (QStringLiteral("COM%1").arg(device.PortNumber) == ComboPort->currentText())
             FWork.RS232 = quint8(device.PortNumber);
 }

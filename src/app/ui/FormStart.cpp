@@ -6,6 +6,7 @@
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QElapsedTimer>
+#include <QFrame>
 #include <QIcon>
 #include <QLabel>
 #include <QLinearGradient>
@@ -83,6 +84,13 @@ TFormStart::TFormStart(const TStartContent &content, TMode mode, QWidget *parent
     setPalette(pal);
     BuildContent(content, mode);
     ApplyBrand(content.CompanyName);
+    // A hairline edge keeps the borderless window apart from a light desktop.
+    auto *edge = new QFrame(this);
+    edge->setGeometry(rect());
+    edge->setFrameShape(QFrame::Box);
+    edge->setStyleSheet(QStringLiteral("color: #b0b0b0;"));
+    edge->setAttribute(Qt::WA_TransparentForMouseEvents);
+    edge->raise();
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->geometry().center() - rect().center());
 }

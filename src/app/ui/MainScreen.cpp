@@ -12,6 +12,7 @@
 #include "app/ui/WidgetUserDialog.h"
 
 #include <QAbstractItemView>
+#include <cfenv>
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -97,6 +98,8 @@ TMainScreen::TMainScreen(const TProgramInfo &info, IUserDialog *dialog, TConnect
     FSettings = TSettings(defaults);
     FSettings.Load(FInfo.SettingsFile(), FInfo.Brand());
 
+    // Readings are rounded to the nearest value when they are packed and shown.
+    std::fesetround(FE_TONEAREST);
     setMinimumSize(MinimumWidth, MinimumHeight);
     setWindowTitle(FInfo.MainCaption());
     FActions = new TActionManager(this);
@@ -178,6 +181,7 @@ void TMainScreen::BuildStatusBar()
     statusBar()->setSizeGripEnabled(true);
     FStatusText = new QLabel(statusBar());
     FStatusText->setFixedWidth(500);
+    FStatusText->setFrameShape(QFrame::StyledPanel);
     FWaitBar = new QProgressBar(statusBar());
     FWaitBar->setObjectName(QStringLiteral("WaitBar"));
     FWaitBar->setFixedWidth(50);

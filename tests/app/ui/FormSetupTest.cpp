@@ -25,6 +25,15 @@ void RunSetup(TMainScreen &main, const std::function<void(TFormSetup &)> &edit, 
     QCoreApplication::processEvents();
 }
 
+TDevice SerialDevice(int number, const QString &node)
+{
+    TDevice device;
+    device.Name = QStringLiteral("COM%1").arg(number);
+    device.PortNumber = number;
+    device.DevicePath = node;
+    return device;
+}
+
 template <class T>
 T *Control(TFormSetup &form, const char *name)
 {
@@ -78,14 +87,14 @@ TEST_F(FormSetupTest, OkHandsTheEditsToTheMainWindow)
 
 TEST_F(FormSetupTest, PortChoiceStoresItsNumberAndRaisesDeviceFound)
 {
-    const TSerialDevice com3{QStringLiteral("COM3"), QStringLiteral("/dev/ttyS3"), 3};
-    const TSerialDevice com7{QStringLiteral("COM7"), QStringLiteral("/dev/ttyUSB0"), 7};
+    const TDevice com3 = SerialDevice(3, QStringLiteral("/dev/ttyS3"));
+    const TDevice com7 = SerialDevice(7, QStringLiteral("/dev/ttyUSB0"));
     const struct
     {
         const char *entry;
         int rs232;
-        TSerialDevice device;
-    } cases[] = {{"None", 0, TSerialDevice{}}, {"COM7", 7, com7}, {"COM3", 3, com3}};
+        TDevice device;
+    } cases[] = {{"None", 0, TDevice{}}, {"COM7", 7, com7}, {"COM3", 3, com3}};
     for (const auto &c : cases) {
         SCOPED_TRACE(c.entry);
         WriteSettings("[Setup]\r\nRS232=3\r\n");
@@ -93,10 +102,10 @@ TEST_F(FormSetupTest, PortChoiceStoresItsNumberAndRaisesDeviceFound)
         link.found.clear();
         Start();
         EXPECT_EQ(main->FormSetup()->PortList()->currentText(), QStringLiteral("COM3"));
-        QList<TSerialDevice> signalled;
+        TDevices signalled;
         QObject receiver;
         QObject::connect(&link, &TConnectionLink::DeviceFound, &receiver,
-                         [&signalled](const TSerialDevice &device) { signalled << device; });
+                         [&signalled](const TDevice &device) { signalled << device; });
         RunSetup(*main, [&c](TFormSetup &form) {
             QComboBox *ports = form.PortList();
             EXPECT_EQ(ports->itemText(0), QStringLiteral("None"));
@@ -104,8 +113,15 @@ TEST_F(FormSetupTest, PortChoiceStoresItsNumberAndRaisesDeviceFound)
         }, "btnOK");
 
         EXPECT_EQ(main->Record().RS232, c.rs232);
-        EXPECT_EQ(link.found, QList<TSerialDevice>{c.device});
-        EXPECT_EQ(signalled, QList<TSerialDevice>{c.device});
+        ASSERT_EQ(link.found.size(), 1);
+        ASSERT_EQ(signalled.size(), 1);
+        EXPECT_TRUE(IsSameDevice(link.found.first(), c.device));
+        if (c.rs232 == 0) {
+            // The all-zero entry: no name, no port, handle 0.
+            EXPECT_TRUE(link.found.first().Name.isEmpty());
+            EXPECT_EQ(link.found.first().PortNumber, 0);
+            EXPECT_EQ(link.found.first().Handle, 0);
+        }
         EXPECT_EQ(Close().ReadInteger("Setup", "RS232", -1), c.rs232);
         main.reset();
     }

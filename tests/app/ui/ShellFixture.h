@@ -18,15 +18,15 @@
 class TFakeConnectionLink : public TConnectionLink
 {
 public:
-    QList<TSerialDevice> devices;
+    TDevices devices;
     bool portsAvailable = true;
-    QList<TSerialDevice> found;
+    TDevices found;
     QList<int> selectedPorts;
     int discoveries = 0;
 
-    QList<TSerialDevice> SerialDevices() const override { return devices; }
+    TDevices SerialDevices() const override { return devices; }
     bool SerialPortsAvailable() const override { return portsAvailable; }
-    void RaiseDeviceFound(const TSerialDevice &device) override
+    void RaiseDeviceFound(const TDevice &device) override
     {
         found << device;
         TConnectionLink::RaiseDeviceFound(device);
