@@ -1,5 +1,7 @@
 #include "store/ultrasonic/ZQParamBlock.h"
 
+#include "store/tagged/QelTextForms.h"
+
 #include <QtEndian>
 
 #include <algorithm>
@@ -52,7 +54,7 @@ public:
     }
     void Text(int offset, const QString &text)
     {
-        const QByteArray bytes = text.toLatin1().left(kTextBytes - 1);
+        const QByteArray bytes = StringToAnsi(text).left(kTextBytes - 1);
         std::memset(m_data + offset, 0, kTextBytes);
         std::memcpy(m_data + offset, bytes.constData(), size_t(bytes.size()));
     }
@@ -92,7 +94,7 @@ public:
                 break;
             bytes.append(char(b));
         }
-        return QString::fromLatin1(bytes);
+        return AnsiToString(bytes);
     }
 
 private:

@@ -2,6 +2,7 @@
 
 #include "app/IniFile.h"
 #include "app/UserDialog.h"
+#include "store/tagged/QelTextForms.h"
 #include "store/ultrasonic/ZQSensorSignals.h"
 
 #include <QDateTime>
@@ -347,7 +348,7 @@ QString TZQParamFile::DecodeRemarks(const QString &hex)
     }
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8.decode(bytes);
-    return utf8.hasError() ? QString::fromLatin1(bytes) : text; // older files hold 8-bit text
+    return utf8.hasError() ? AnsiToString(bytes) : text; // older files hold ANSI text
 }
 
 int TZQParamFile::ReadCurve(const QString &fileName, TZQCurve &curve)

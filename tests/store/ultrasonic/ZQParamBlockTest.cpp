@@ -126,7 +126,7 @@ TEST(ZQParamBlock, WritesTheGaugeLayout)
     d.ClipMode = 1;
     d.Optimize = true;
     d.CouplingTimeMax = 150.7;
-    d.Material[0] = QStringLiteral("Epoxy");
+    d.Material[0] = QStringLiteral("Epoxy \u20AC");  // ANSI text: the euro sign is 0x80
     d.Speed[0] = 2500.5;
     d.Exp[0] = {0, 80, true};       // start 0 stays all ones, end is written
     d.Exp[1].ExpEnable = true;
@@ -146,7 +146,7 @@ TEST(ZQParamBlock, WritesTheGaugeLayout)
         {19, Bytes({1, 1, 5})},                                    // LayerMax, Analyse, Range +1
         {22, Bytes({0x00, 0x00, 0x40, 0x40, 0x00, 0x00, 0x40, 0xC0, 0x00, 0x00, 0x00, 0x3F})},
         {34, Bytes({2, 0, 1, 2, 1, 1, 1, 2, 2, 1, 150, 0})},        // through CouplingTimeMax
-        {46, QByteArray("Epoxy").leftJustified(16, '\0')},
+        {46, QByteArray("Epoxy \x80").leftJustified(16, '\0')},
         {62, Bytes({0xC4, 0x09, 0, 0, 0, 0, 2, 0xFF, 0xFF, 0xFF, 0xFF, 0x00, 0x00, 0xA0, 0x42})},
         {77, QByteArray(8, '\0')},
         {85 + 16, Bytes({0x47, 0x09})},                             // layer 2: default speed 2375
@@ -191,6 +191,8 @@ TEST(ZQParamBlock, SizeLimit)
     ASSERT_TRUE(TZQParamBlock::ToRecord(Bytes({7, 0, 0, 'A', 0}), d));
     EXPECT_EQ(d.Version, 7);
     EXPECT_EQ(d.User, QStringLiteral("A"));
+    ASSERT_TRUE(TZQParamBlock::ToRecord(QByteArray(46, '\0') + "Zn \x80\xE4", d));
+    EXPECT_EQ(d.Material[0], QStringLiteral("Zn \u20AC\u00E4"));
     EXPECT_EQ(d.LayerMax, 0);
     EXPECT_FALSE(d.Optimize);
     EXPECT_EQ(TZQParamBlock::CopyErrorText, QStringLiteral("ZQParam copy error !"));

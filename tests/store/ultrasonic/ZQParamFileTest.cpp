@@ -418,7 +418,7 @@ TEST(ZQParamFileRemarks, HexValue)
 {
     EXPECT_EQ(TZQParamFile::EncodeRemarks(QStringLiteral("Ab\nc")), QStringLiteral("41620D0A63"));
     EXPECT_EQ(TZQParamFile::DecodeRemarks(QStringLiteral("41620d0a63")), QStringLiteral("Ab\r\nc"));
-    EXPECT_EQ(TZQParamFile::DecodeRemarks(QStringLiteral("C4726765")), QStringLiteral("\u00C4rge")); // 8-bit text
+    EXPECT_EQ(TZQParamFile::DecodeRemarks(QStringLiteral("C4726780")), QStringLiteral("\u00C4rg\u20AC")); // ANSI text
     EXPECT_EQ(TZQParamFile::DecodeRemarks(QStringLiteral("4142zz43")), QStringLiteral("AB"));
     EXPECT_EQ(TZQParamFile::DecodeRemarks(QStringLiteral("414")), QStringLiteral("A"));
 }
