@@ -83,9 +83,18 @@ xvfb-run -a -s "-screen 0 ${SCREEN_SIZE:-1280x800}x24" bash -c '
     sleep 0.1
   done
   if kill -0 "$pid" 2>/dev/null; then
-    echo "program did not close; stopping it" >&2
-    kill "$pid"
-    exit 1
+    # SIGTERM closes the main window as Quit does.
+    echo "Alt+F4 did not close the program; terminating it" >&2
+    kill -TERM "$pid"
+    for _ in $(seq 1 100); do
+      kill -0 "$pid" 2>/dev/null || break
+      sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+      kill -KILL "$pid"
+      echo "program did not close" >&2
+      exit 1
+    fi
   fi
   wait "$pid"
 ' shot "$@"

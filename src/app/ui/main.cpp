@@ -2,6 +2,7 @@
 #include "app/SingleInstance.h"
 #include "app/ui/FormStart.h"
 #include "app/ui/MainScreen.h"
+#include "app/ui/TerminationWatch.h"
 
 #include <QApplication>
 #include <QPointer>
@@ -69,6 +70,8 @@ int main(int argc, char *argv[])
         mainScreen.activateWindow();
         mainScreen.RestartParam(text);
     });
+    TTerminationWatch termination;
+    QObject::connect(&termination, &TTerminationWatch::Terminated, &mainScreen, &TMainScreen::close);
     mainScreen.ShowByState();
     splash->raise();
     mainScreen.PostGlobalMsg(TMainScreen::gcDeferredStart);
