@@ -54,3 +54,33 @@ TEST(SimulatedGauge, TreeInsertRenameAndDelete)
     ASSERT_TRUE(g.FileTreeGet.Execute(QStringLiteral("N"), DirectModeIndex));
     EXPECT_EQ(g.FileTreeGet.EntryStatus, 1);  // nothing after DirectMode again
 }
+
+TEST(SimulatedGauge, FileCreateWriteReadAndDelete)
+{
+    TSimLink link;
+    TGauge2 &g = *link.Gauge;
+    ASSERT_TRUE(g.FileHandle.Execute());
+    const uint16_t handle = g.FileHandle.FileHandleValue;
+    ASSERT_NE(handle, 0);
+
+    EXPECT_FALSE(g.FileAccessTable.Execute('G', 6, handle));
+    ASSERT_TRUE(g.FileNew.Execute(6, handle));
+    const QByteArray block = QByteArray("parameter set ") + QByteArray(40, '\x5A');
+    ASSERT_TRUE(g.FileWrite.Execute(block));
+    ASSERT_TRUE(g.FileClose.Execute());
+
+    ASSERT_TRUE(g.FileAccessTable.Execute('G', 6, handle));
+    EXPECT_EQ(g.FileAccessTable.AccessHandle, handle);
+    ASSERT_TRUE(g.FileOpen.Execute(6, handle, 0));
+    EXPECT_EQ(g.FileOpen.FileSize, uint32_t(block.size()));
+    ASSERT_TRUE(g.FilePosition.Execute(10));
+    ASSERT_TRUE(g.FileRead.Execute(30));
+    EXPECT_EQ(Content(g.FileRead.ReadData), block.mid(10, 30));
+    ASSERT_TRUE(g.FileRead.Execute(30));
+    EXPECT_EQ(Content(g.FileRead.ReadData), block.mid(40));  // the rest only
+    ASSERT_TRUE(g.FileClose.Execute());
+
+    ASSERT_TRUE(g.FileDelete.Execute(handle, 6));
+    EXPECT_FALSE(g.FileAccessTable.Execute('G', 6, handle));
+    EXPECT_EQ(g.FileAccessTable.AccessHandle, TGauge2FileAccessTable::NoHandle);
+}
