@@ -6,6 +6,7 @@
 
 #include "comm/FrameAssembler.h"
 #include "comm/TelegramCodec.h"
+#include "comm/ports/GaugePort.h"
 
 #include <QElapsedTimer>
 #include <QJsonObject>
@@ -14,7 +15,6 @@
 #include <memory>
 
 class QFile;
-class TGaugePort;
 
 // The simulated gauge as a peer on a byte stream: assembles the PC's request
 // frames, lets the server answer them, applies the fault plan and the line
