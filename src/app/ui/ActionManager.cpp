@@ -37,7 +37,7 @@ const QList<TActionDef> ActionTable = {
     {"ShellViewDetail", QT_TRANSLATE_NOOP("TActionManager", "Details"), "", "view-details", true, nullptr},
     {"ShellViewSymbol", QT_TRANSLATE_NOOP("TActionManager", "Symbols"), "", "view-symbols", true, nullptr},
     // Help
-    {"ActionHelp", QT_TRANSLATE_NOOP("TActionManager", "Help"), "F1", "help", false, nullptr},
+    {"ActionHelp", QT_TRANSLATE_NOOP("TActionManager", "Help"), "", "help", false, nullptr},
     {"ActionLanguageGerman", QT_TRANSLATE_NOOP("TActionManager", "German"), "", "", true, nullptr},
     {"ActionLanguageEnglish", QT_TRANSLATE_NOOP("TActionManager", "English"), "", "", true, nullptr},
     {"ActionLanguageSpanish", QT_TRANSLATE_NOOP("TActionManager", "Spanish"), "", "", true, nullptr},
