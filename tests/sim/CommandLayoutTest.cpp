@@ -181,3 +181,48 @@ TEST(SimCommandLayout, TargetBallsOfTheHallSensor)
     EXPECT_EQ(balls, QStringList({QStringLiteral("1.5 mm steel ball"), QStringLiteral("3 mm steel ball"),
                                   QStringLiteral("6 mm steel ball")}));
 }
+
+// Garbage that passes the framing must never upset the gauge: every request
+// gets exactly one frame back (only "*SGB" is unanswered by design), and the
+// gauge still works afterwards.
+TEST(SimCommandLayout, RandomRequestsGetOneFrameEach)
+{
+    TSimTestLink link;
+    quint32 state = 12345;
+    auto next = [&state](int range) {
+        state = state * 1103515245u + 12345u;
+        return int((state >> 8) % quint32(range));
+    };
+    const QList<QByteArray> starts = {"FTG", "FTI", "FTR", "FTD", "FFO", "FFN", "FFD", "FFW", "FFR", "FFP", "FPR",
+                                      "FPW", "FBQ", "FB",  "FA",  "GS",  "GG",  "EG",  "EW",  "SSM", "DL",  "K"};
+    int unanswered = 0;
+    for (int i = 0; i < 3000; ++i) {
+        QByteArray request = starts[next(int(starts.size()))];
+        request[0] = char(request[0] | 0x80);
+        const int extra = next(24);
+        for (int k = 0; k < extra; ++k)
+            request.append(char(next(256)));
+        const qsizetype before = link.Frames.size();
+        link.SendRaw(request);
+        const qsizetype frames = link.Frames.size() - before;
+        if (frames == 0)
+            ++unanswered;
+        EXPECT_LE(frames, 1) << request.toHex(' ').toStdString();
+    }
+    EXPECT_EQ(unanswered, 0);
+    EXPECT_EQ(Payload(link.Send(QStringLiteral("V"))), QByteArray("2.15A"));
+}
+
+TEST(SimCommandLayout, BaudRatePacesTheAnswer)
+{
+    TSimTestLink link;
+    link.Sim->SetBaudRate(1200); // "V": 6 request bytes and 11 answer bytes, 10 bits each: 142 ms
+    QElapsedTimer timer;
+    timer.start();
+    EXPECT_EQ(link.Send(QStringLiteral("V")).Kind, 0u);
+    while (link.Received.isEmpty() && timer.elapsed() < 2000)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    ASSERT_EQ(link.Received.size(), 1);
+    EXPECT_GE(timer.elapsed(), 140);
+    EXPECT_EQ(Payload(link.Received[0]), QByteArray("2.15A"));
+}
