@@ -208,6 +208,7 @@ void TMainScreen::ConnectActions()
         connect(Action(QString::fromLatin1(name)), &QAction::triggered, this, handler);
     };
     on("FileExit1", [this] { close(); });
+    on("FileOpen1", [this] { OpenFile(); });
     on("ProgSetup", [this] { ProgSetupExecute(); });
     on("ActionHelp", [this] { ShowHelp(); });
     on("ActionAbout", [this] { ShowAbout(); });
@@ -452,6 +453,15 @@ void TMainScreen::ShowChosenFile(const QString &path)
     FBrowser->SelectPath(absolute);
     if (FView->ShownFile() != absolute)
         FView->ShowFile(absolute);
+}
+
+void TMainScreen::OpenFile()
+{
+    const QString extension = QStringLiteral("*.") + FInfo.BatchExtension();
+    const QString file = FDialog->ChooseFile(tr("Open file"), CurrentFolder(),
+                                             {tr("Batch files (%1)").arg(extension), tr("All files (*)")});
+    if (!file.isEmpty())
+        ShowChosenFile(file);
 }
 
 void TMainScreen::CloseShownFile()

@@ -125,6 +125,7 @@ private:
     void CheckLanguageAction(int language);
     void SwitchLanguage(int language);
     void EditFocused(const char *slot);
+    void OpenFile();
     void ShowHelp();
     void ShowAbout();
     void DeleteSelectedFiles();

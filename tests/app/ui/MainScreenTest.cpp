@@ -211,6 +211,20 @@ TEST_F(MainScreenTest, SecondStartHandOverShowsTheTrimmedFile)
     EXPECT_EQ(main->FileBrowser()->SelectedPaths(), QStringList{file});
 }
 
+TEST_F(MainScreenTest, OpenFileShowsTheChosenFileInItsFolder)
+{
+    const QString file = dir.filePath(QStringLiteral("chosen.dv7"));
+    WriteFile(file);
+    Start();
+    dialog.files = {file};
+    Action("FileOpen1")->trigger();
+    EXPECT_EQ(main->CurrentFolder(), dir.path());
+    EXPECT_EQ(main->FileView()->ShownFile(), file);
+
+    Action("FileOpen1")->trigger(); // cancelled: nothing changes
+    EXPECT_EQ(main->FileView()->ShownFile(), file);
+}
+
 TEST_F(MainScreenTest, FileArgumentOpensItsFolderAndTheFile)
 {
     const QString file = dir.filePath(QStringLiteral("start.dv7"));
