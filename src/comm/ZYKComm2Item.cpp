@@ -342,16 +342,27 @@ TErrMsg TZYKComm2Item::SendRaw(const TBuffer &frame)
         ReportError(emPortNotActive);
         return emPortNotActive;
     }
+    // Sleeps in steps of at most 1 ms and yields through the last fraction of
+    // a millisecond, so the send follows the delay closely even on a busy
+    // machine; the idle hook runs about every millisecond.
+    constexpr qint64 SpinNs = 200000;
     const qint64 delayNs = static_cast<qint64>(m_cmdSendDelay) * 1000000;
     const bool ownThread = OnOwnThread();
+    qint64 lastIdleNs = 0;
     for (;;) {
+        const qint64 now = m_clock.NowNs();
         const qint64 since = std::max(m_lastSendNs.load(), m_lastReceiveNs.load());
-        const qint64 remaining = since + delayNs - m_clock.NowNs();
+        const qint64 remaining = since + delayNs - now;
         if (remaining <= 0)
             break;
-        if (ownThread && m_idleHook)
+        if (ownThread && m_idleHook && now - lastIdleNs >= 1000000) {
             m_idleHook();
-        std::this_thread::sleep_for(std::chrono::nanoseconds(std::min<qint64>(remaining, 1000000)));
+            lastIdleNs = now;
+        }
+        if (remaining > SpinNs)
+            std::this_thread::sleep_for(std::chrono::nanoseconds(std::min<qint64>(remaining - SpinNs, 1000000)));
+        else
+            std::this_thread::yield();
     }
     m_lastSendNs.store(m_clock.NowNs());
     if (State() != isOpen || !m_transport) {
