@@ -618,14 +618,15 @@ QString TGaugeServer::Describe(quint8 commandByte, const QByteArray &d)
                                                   .arg(QString::fromLatin1(d.toHex(' ')))
                                           : name;
     const int wordLength = int(name.size()) - (name.startsWith(QLatin1Char('*')) ? 2 : 1);
+    // Parameters: a leading printable run as quoted text, the rest in hexadecimal.
     QString text = name;
     const QByteArray rest = d.mid(wordLength);
-    bool printable = !rest.isEmpty();
-    for (char c : rest)
-        printable = printable && c >= 32 && c < 127;
-    if (printable)
-        text += QStringLiteral(" \"%1\"").arg(QString::fromLatin1(rest));
-    else if (!rest.isEmpty())
-        text += QLatin1Char(' ') + QString::fromLatin1(rest.toHex(' ')).toUpper();
+    qsizetype printable = 0;
+    while (printable < rest.size() && rest[printable] >= 32 && rest[printable] < 127)
+        ++printable;
+    if (printable > 0)
+        text += QStringLiteral(" \"%1\"").arg(QString::fromLatin1(rest.left(printable)));
+    if (printable < rest.size())
+        text += QLatin1Char(' ') + QString::fromLatin1(rest.mid(printable).toHex(' ')).toUpper();
     return text;
 }

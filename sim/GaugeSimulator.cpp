@@ -120,6 +120,10 @@ void TGaugeSimulator::HandleFrame(const TBuffer &frame)
         Trace(QStringLiteral(">"), QStringLiteral("ignored: sub-addressed request"), FrameBytes(frame));
         return;
     }
+    if (frame.Count() >= 2 && FResponders.count(frame[2])) {
+        HandleOtherDevice(frame[2], frame);
+        return;
+    }
     TTelegramData telegram;
     const TErrMsg result = DecodeFrame(FCodec, frame, telegram);
     const bool request = telegram.Kind == fkRequest || telegram.Kind == fkRequestForm3;
@@ -182,6 +186,34 @@ void TGaugeSimulator::HandleRequest(const TTelegramData &telegram, int frameLeng
         text += QStringLiteral(" [%1]").arg(fault.Text());
     Trace(QStringLiteral("<"), text, frame);
     Emit(fault.Drop ? QByteArray() : frame, frameLength, fault.DelayMs, fault.Close);
+}
+
+void TGaugeSimulator::SetResponder(quint8 address, TResponder responder)
+{
+    TCodecState codec;
+    codec.TransmitAdr = address;
+    codec.ReceiveAdr = PcAddress;
+    FResponders[address] = {std::move(responder), codec};
+}
+
+void TGaugeSimulator::HandleOtherDevice(quint8 address, const TBuffer &frame)
+{
+    auto &[responder, codec] = FResponders[address];
+    TTelegramData telegram;
+    if (DecodeFrame(codec, frame, telegram) != emNone
+        || (telegram.Kind != fkRequest && telegram.Kind != fkRequestForm3))
+        return;
+    const quint8 command = quint8(telegram.AnswerByte + 32);
+    const QByteArray data = telegram.Data.Content();
+    Trace(QStringLiteral(">"), QStringLiteral("@%1 %2").arg(address).arg(TGaugeServer::Describe(command, data)));
+    const TSimAnswer answer = responder(command, data);
+    if (answer.Kind == TSimAnswer::akNone)
+        return;
+    std::swap(codec, FCodec);
+    const QByteArray bytes = BuildAnswerFrame(answer, command);
+    std::swap(codec, FCodec);
+    Trace(QStringLiteral("<"), QStringLiteral("@%1 answer").arg(address), bytes);
+    Emit(bytes, frame.Count(), 0, false);
 }
 
 QByteArray TGaugeSimulator::BuildAnswerFrame(const TSimAnswer &answer, quint8 commandByte)

@@ -12,6 +12,8 @@
 #include <QJsonObject>
 #include <QObject>
 
+#include <functional>
+#include <map>
 #include <memory>
 
 class QFile;
@@ -51,6 +53,11 @@ public:
     // Logs every request and answer; false when the file cannot be opened.
     bool OpenTrace(const QString &path, QString *error = nullptr);
 
+    // Another device on the same line (the ultrasonic sensor answers at 99):
+    // requests addressed to it go to the responder instead of the gauge.
+    using TResponder = std::function<TSimAnswer(quint8 commandByte, const QByteArray &data)>;
+    void SetResponder(quint8 address, TResponder responder);
+
     // A new connection: the frame assembler and the codec's memory start afresh.
     void ResetLink();
     // Bytes from the PC.
@@ -73,6 +80,7 @@ signals:
 private:
     void HandleFrame(const TBuffer &frame);
     void HandleRequest(const TTelegramData &telegram, int frameLength);
+    void HandleOtherDevice(quint8 address, const TBuffer &frame);
     QByteArray BuildAnswerFrame(const TSimAnswer &answer, quint8 commandByte);
     void Emit(const QByteArray &bytes, int requestLength, int delayMs, bool close);
     void Trace(const QString &direction, const QString &text, const QByteArray &bytes = {});
@@ -86,4 +94,5 @@ private:
     QElapsedTimer FClock;
     qint64 FLineFreeUs = 0;
     std::unique_ptr<QFile> FTrace;
+    std::map<quint8, std::pair<TResponder, TCodecState>> FResponders;
 };

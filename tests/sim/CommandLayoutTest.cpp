@@ -226,3 +226,19 @@ TEST(SimCommandLayout, BaudRatePacesTheAnswer)
     EXPECT_GE(timer.elapsed(), 140);
     EXPECT_EQ(Payload(link.Received[0]), QByteArray("2.15A"));
 }
+
+TEST(SimCommandLayout, AnotherDeviceAnswersAtItsOwnAddress)
+{
+    TSimTestLink link;
+    link.Sim->SetResponder(99, [](quint8, const QByteArray &) {
+        TSimAnswer answer;
+        answer.Payload = "sensor";
+        return answer;
+    });
+    link.Pc.ReceiveAdr = 99;
+    const TTelegramData answer = link.Send(QStringLiteral("V"));
+    EXPECT_EQ(answer.SourceAdr, 99);
+    EXPECT_EQ(Payload(answer), QByteArray("sensor"));
+    link.Pc.ReceiveAdr = 53;
+    EXPECT_EQ(Payload(link.Send(QStringLiteral("V"))), QByteArray("2.15A"));
+}
