@@ -264,3 +264,8 @@ void TFileBrowser::OnActivated(const QModelIndex &index)
     else
         emit ItemActivated(path);
 }
+
+void TFileBrowser::SetListEnabled(bool enabled)
+{
+    FStack->setEnabled(enabled);
+}

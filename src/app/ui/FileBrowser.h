@@ -60,6 +60,8 @@ public:
     QStringList SelectedPaths() const;
     void SelectPath(const QString &path);
     void Refresh();
+    // Enables or disables the file list (both view styles).
+    void SetListEnabled(bool enabled);
 
 signals:
     void PathChanged(const QString &folder);

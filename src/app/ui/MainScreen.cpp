@@ -597,8 +597,10 @@ void TMainScreen::AskBatchInformation()
 
 void TMainScreen::BeginBusy(bool withWaitBar)
 {
-    if (FBusy++ == 0)
+    if (FBusy++ == 0) {
         FCancel = false;
+        FBrowser->SetListEnabled(false);
+    }
     if (withWaitBar)
         FWaitTimer.start();
 }
@@ -606,6 +608,7 @@ void TMainScreen::BeginBusy(bool withWaitBar)
 void TMainScreen::EndBusy()
 {
     if (FBusy > 0 && --FBusy == 0) {
+        FBrowser->SetListEnabled(true);
         FWaitTimer.stop();
         FWaitBar->setRange(0, 10);
         FWaitBar->setValue(0);

@@ -84,7 +84,8 @@ public:
     QString HelpFile() const { return FHelpFile; }
     int DeferredStartRuns() const { return FDeferredStartRuns; }
 
-    // The shared state of the gauge operations.
+    // The shared state of the gauge operations. A busy section (nesting)
+    // clears the cancel flag, disables the file list and runs the wait bar.
     bool CancelFlag() const { return FCancel; }
     void SetCancelFlag(bool cancel) { FCancel = cancel; }
     void BeginBusy(bool withWaitBar = true);

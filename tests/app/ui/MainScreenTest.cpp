@@ -322,8 +322,13 @@ TEST_F(MainScreenTest, GaugeElementDropStartsTheDownloadUnlessBusy)
     EXPECT_FALSE(drop(QStringLiteral("text/uri-list")));
     EXPECT_EQ(downloads, 1);
     main->BeginBusy();
+    main->BeginBusy(false);
+    EXPECT_FALSE(main->FileBrowser()->CurrentView()->isEnabled());
     EXPECT_FALSE(drop(gauge));
     main->EndBusy();
+    EXPECT_FALSE(drop(gauge)); // still inside the outer section
+    main->EndBusy();
+    EXPECT_TRUE(main->FileBrowser()->CurrentView()->isEnabled());
     EXPECT_EQ(downloads, 1);
 }
 
