@@ -330,7 +330,11 @@ void TZYKComm2Item::IdleStep()
         m_idleHook();
     if (m_transport)
         m_transport->Poll();
-    if (!m_replyReceived.load())
+    if (m_replyReceived.load())
+        return;
+    // Serial and TCP wait on the device itself, so an answer is taken the
+    // moment it arrives; other transports wake the waiter when they deliver.
+    if (!(m_transport && OnOwnThread() && m_transport->WaitForData(1)))
         WaitForDataOrTimeout(1ms);
 }
 

@@ -46,6 +46,9 @@ public:
     virtual void PurgeReceive() {}
     // Hands over bytes that are already waiting; called while a transaction waits.
     virtual void Poll() {}
+    // Blocks up to ms for incoming bytes and hands them over; false when the
+    // transport cannot wait this way (the caller then sleeps instead).
+    virtual bool WaitForData(int ms) { Q_UNUSED(ms) return false; }
     virtual void SetBaudRate(quint32 baudRate) { Q_UNUSED(baudRate) }
     virtual void SetLatency(quint32 latencyMs) { Q_UNUSED(latencyMs) }
     // True for the FTDI transport, whose open handle the item mirrors in TDevice::Handle.

@@ -76,3 +76,12 @@ void TSerialGaugePort::ReadAvailable()
     const QByteArray bytes = m_serial.readAll();
     Deliver(reinterpret_cast<const quint8 *>(bytes.constData()), static_cast<int>(bytes.size()));
 }
+
+bool TSerialGaugePort::WaitForData(int ms)
+{
+    if (!m_serial.isOpen())
+        return false;
+    if (!m_serial.waitForReadyRead(ms))
+        m_serial.clearError();
+    return true;
+}

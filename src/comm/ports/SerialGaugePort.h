@@ -16,6 +16,7 @@ public:
     bool IsOpen() const override;
     TErrMsg Write(const QByteArray &bytes) override;
     void PurgeReceive() override;
+    bool WaitForData(int ms) override;
     void Poll() override;
     void SetBaudRate(quint32 baudRate) override;
 

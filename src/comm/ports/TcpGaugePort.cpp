@@ -104,3 +104,11 @@ void TTcpGaugePort::ReadAvailable()
     const QByteArray bytes = m_socket.readAll();
     Deliver(reinterpret_cast<const quint8 *>(bytes.constData()), static_cast<int>(bytes.size()));
 }
+
+bool TTcpGaugePort::WaitForData(int ms)
+{
+    if (!IsOpen())
+        return false;
+    m_socket.waitForReadyRead(ms);
+    return true;
+}

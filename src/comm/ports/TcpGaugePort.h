@@ -21,6 +21,7 @@ public:
     bool IsDisconnected() const override;
     TErrMsg Write(const QByteArray &bytes) override;
     void PurgeReceive() override;
+    bool WaitForData(int ms) override;
 
 private:
     void ReadAvailable();
