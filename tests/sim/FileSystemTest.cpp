@@ -169,9 +169,10 @@ TEST(SimFileSystem, DeleteOnACompactGaugeEmptiesTheEntry)
     EXPECT_EQ(Payload(link.Send(QStringLiteral("*FB \"O\""), Word(5))), Word(4));
 }
 
-// A read moves the position when the gauge answers, even if that answer is
-// lost: a client that repeats the read without positioning skips bytes.
-TEST(SimFileSystem, LostReadAnswerStillAdvancesThePosition)
+// A read or write moves the position when the gauge answers, even if that
+// answer is lost: a client that repeats it without positioning skips bytes
+// (or writes them twice).
+TEST(SimFileSystem, LostAnswerStillMovesThePosition)
 {
     TSimTestLink link;
     ASSERT_TRUE(link.Sim->Faults().Add(QStringLiteral("drop=FFR:2")));
@@ -187,6 +188,13 @@ TEST(SimFileSystem, LostReadAnswerStillAdvancesThePosition)
     EXPECT_EQ(Payload(link.Send(QStringLiteral("*FFR 1E"))).size(), 2);
     EXPECT_EQ(Payload(link.Send(QStringLiteral("*FFR 1E"))).size(), 0);
     EXPECT_EQ(link.Send(QStringLiteral("*FFR FF")).Kind, quint32(fkAnswer));
+
+    // A write whose answer is lost was carried out: repeating it writes twice.
+    ASSERT_TRUE(link.Sim->Faults().Add(QStringLiteral("drop=FFW:1")));
+    link.SendRaw(Bytes({Star | 'F', 'F', 'N', 2, 88, 0, 0}));
+    EXPECT_EQ(link.Send(QStringLiteral("*FFW"), "ABC").Kind, 0u);
+    EXPECT_EQ(link.Send(QStringLiteral("*FFW"), "ABC").Kind, quint32(fkAnswer));
+    EXPECT_EQ(link.Model().File({2, 88, 0})->Data, QByteArray("ABCABC"));
 }
 
 TEST(SimFileSystem, TolerantParameterConventions)
