@@ -261,15 +261,17 @@ void TBatchObject::ReadSeriesAttributes(TLayout layout)
         if (!blob)
             continue;
         const auto count = static_cast<std::size_t>(blob->Size()) / sizeof(TReadingRecord);
+        const char *bytes = blob->Data();
         std::vector<TReadingRecord> &readings = FSeries[i].Readings;
-        readings.resize(count);
-        if (count > 0)
-            std::memcpy(static_cast<void *>(readings.data()), blob->Data(), count * sizeof(TReadingRecord));
-    }
-    for (TStatData &series : FSeries) {
-        for (TReadingRecord &reading : series.Readings) {
+        readings.clear();
+        readings.reserve(count);
+        for (std::size_t k = 0; k < count; ++k) {
+            TReadingRecord reading;
+            std::memcpy(static_cast<void *>(&reading), bytes + k * sizeof(TReadingRecord), sizeof reading);
+            // Active but not marked present: such files count the reading.
             if ((reading.Flags & rfActive) && !(reading.Flags & rfPresent))
                 reading.Flags = rfCounted;
+            readings.push_back(reading);
         }
     }
 

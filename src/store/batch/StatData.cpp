@@ -22,15 +22,75 @@ double StdDevOf(TSum sum, TSum sumOfSquares, std::int64_t n)
     return static_cast<double>(std::sqrt(std::fabs(spread) / (n - 1)));
 }
 
-double MedianOf(std::vector<double> values)
+// Orders NaN after every number, so a corrupt series cannot break the sort.
+bool NumberLess(double a, double b)
 {
+    if (std::isnan(b))
+        return !std::isnan(a);
+    return a < b;
+}
+
+double MedianBySort(const std::vector<TBlockRecord> &blocks)
+{
+    std::vector<double> values;
+    values.reserve(blocks.size());
+    for (const TBlockRecord &block : blocks)
+        values.push_back(block.Mean);
     const std::size_t middle = values.size() / 2;
-    std::nth_element(values.begin(), values.begin() + middle, values.end());
+    std::nth_element(values.begin(), values.begin() + middle, values.end(), NumberLess);
     const double upper = values[middle];
     if (values.size() % 2 == 1)
         return upper;
-    const double lower = *std::max_element(values.begin(), values.begin() + middle);
-    return (static_cast<TSum>(lower) + upper) / 2;
+    const double lower = *std::max_element(values.begin(), values.begin() + middle, NumberLess);
+    return static_cast<double>((static_cast<TSum>(lower) + upper) / 2);
+}
+
+// The median of finite values between min and max without sorting them all:
+// a histogram over the range finds the buckets holding the middle ranks, and
+// only the values of those buckets are ordered.
+double MedianOf(const std::vector<TBlockRecord> &blocks, double min, double max, bool allFinite)
+{
+    constexpr std::size_t BucketCount = 1 << 16;
+    const std::size_t n = blocks.size();
+    const double scale = BucketCount / (max - min);
+    if (n < 4 * BucketCount || !allFinite || !std::isfinite(scale) || scale <= 0)
+        return MedianBySort(blocks);
+
+    // value >= min, so the scaled offset is never negative.
+    const auto bucketOf = [&](double value) {
+        return std::min<std::size_t>(BucketCount - 1,
+                                     static_cast<std::size_t>(static_cast<std::int64_t>((value - min) * scale)));
+    };
+    std::vector<std::uint32_t> counts(BucketCount, 0);
+    for (const TBlockRecord &block : blocks)
+        ++counts[bucketOf(block.Mean)];
+
+    const std::size_t upperRank = n / 2;
+    const std::size_t lowerRank = n % 2 == 1 ? upperRank : upperRank - 1;
+    std::size_t below = 0, first = 0, last = 0, seen = 0;
+    for (std::size_t b = 0; b < BucketCount; ++b) {
+        if (seen + counts[b] > lowerRank && seen <= lowerRank) {
+            first = b;
+            below = seen;
+        }
+        if (seen + counts[b] > upperRank) {
+            last = b;
+            break;
+        }
+        seen += counts[b];
+    }
+
+    std::vector<double> candidates;
+    for (const TBlockRecord &block : blocks) {
+        const std::size_t b = bucketOf(block.Mean);
+        if (b >= first && b <= last)
+            candidates.push_back(block.Mean);
+    }
+    std::sort(candidates.begin(), candidates.end());
+    const double upper = candidates[upperRank - below];
+    if (n % 2 == 1)
+        return upper;
+    return static_cast<double>((static_cast<TSum>(candidates[lowerRank - below]) + upper) / 2);
 }
 
 } // namespace
@@ -126,52 +186,76 @@ void TStatData::Calculate()
     const bool hasUpper = !IsNoValue(UpperLimit);
     const bool hasLower = !IsNoValue(LowerLimit);
 
-    std::int32_t position = 0;
-    std::int64_t counted = 0;
-    TSum blockSum = 0, blockSquares = 0;
+    // The running figures live in locals so the loop keeps them in registers.
     TSum total = 0, totalSquares = 0;
-
-    for (std::size_t i = 0; i < Readings.size(); ++i) {
-        const TReadingRecord &reading = Readings[i];
-        if (OccupiesPosition(reading))
-            ++position;
-        if (reading.Flags == rfCounted) {
-            const TSum value = reading.Value;
-            blockSum += value;
-            blockSquares += value * value;
-            ++counted;
+    bool allFinite = true;
+    std::int32_t count = 0, above = 0, below = 0, within = 0;
+    double min = INFINITY, max = -INFINITY;
+    std::int32_t minPos = 0, maxPos = 0;
+    const double upper = UpperLimit, lower = LowerLimit, ndft = NDFT;
+    std::vector<TBlockRecord> &blocks = Blocks;
+    const auto addValue = [&](double mean, double stdDev, std::size_t lastReading) {
+        blocks.push_back({mean, stdDev});
+        if (ndftMode ? mean >= ndft : (hasUpper && mean > upper))
+            ++above;
+        else if (hasLower && mean < lower)
+            ++below;
+        else
+            ++within;
+        if (mean > max) {
+            max = mean;
+            maxPos = static_cast<std::int32_t>(lastReading + 1);
         }
-        if (position != BlockSize)
-            continue;
-
-        if (counted > 0) {
-            const double mean = static_cast<double>(blockSum / counted);
-            Blocks.push_back({mean, StdDevOf(blockSum, blockSquares, counted)});
-            const bool above = ndftMode ? mean >= NDFT : (hasUpper && mean > UpperLimit);
-            if (above)
-                ++AboveCount;
-            else if (hasLower && mean < LowerLimit)
-                ++BelowCount;
-            else
-                ++WithinCount;
-            const auto readingPosition = static_cast<std::int32_t>(i + 1);
-            if (mean > Max) {
-                Max = mean;
-                MaxPos = readingPosition;
-            }
-            if (mean < Min) {
-                Min = mean;
-                MinPos = readingPosition;
-            }
-            ++Count;
-            total += mean;
-            totalSquares += static_cast<TSum>(mean) * mean;
+        if (mean < min) {
+            min = mean;
+            minPos = static_cast<std::int32_t>(lastReading + 1);
         }
-        // A block without a value still ends here: the next block starts fresh.
-        position = 0;
-        counted = 0;
-        blockSum = blockSquares = 0;
+        allFinite = allFinite && std::isfinite(mean);
+        ++count;
+        total += mean;
+        totalSquares += static_cast<TSum>(mean) * mean;
+    };
+
+    const TReadingRecord *readings = Readings.data();
+    const std::size_t readingCount = Readings.size();
+    if (BlockSize == 1) {
+        // Every counted reading is present, so it fills its one-reading block.
+        for (std::size_t i = 0; i < readingCount; ++i) {
+            if (readings[i].Flags == rfCounted)
+                addValue(readings[i].Value, 0, i);
+        }
+    } else {
+        std::int32_t position = 0;
+        std::int64_t counted = 0;
+        TSum blockSum = 0, blockSquares = 0;
+        for (std::size_t i = 0; i < readingCount; ++i) {
+            const TReadingRecord &reading = readings[i];
+            if (OccupiesPosition(reading))
+                ++position;
+            if (reading.Flags == rfCounted) {
+                const TSum value = reading.Value;
+                blockSum += value;
+                blockSquares += value * value;
+                ++counted;
+            }
+            if (position != BlockSize)
+                continue;
+            if (counted > 0)
+                addValue(static_cast<double>(blockSum / counted), StdDevOf(blockSum, blockSquares, counted), i);
+            // A block without a value still ends here: the next block starts fresh.
+            position = 0;
+            counted = 0;
+            blockSum = blockSquares = 0;
+        }
     }
+    Count = count;
+    AboveCount = above;
+    BelowCount = below;
+    WithinCount = within;
+    Min = min;
+    MinPos = minPos;
+    Max = max;
+    MaxPos = maxPos;
 
     if (Count == 0)
         return;
@@ -189,11 +273,7 @@ void TStatData::Calculate()
         }
     }
 
-    std::vector<double> values;
-    values.reserve(Blocks.size());
-    for (const TBlockRecord &block : Blocks)
-        values.push_back(block.Mean);
-    Median = MedianOf(std::move(values));
+    Median = MedianOf(Blocks, Min, Max, allFinite);
 
     AbovePercent = AboveCount * 100.0 / Count;
     WithinPercent = WithinCount * 100.0 / Count;

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <initializer_list>
+#include <random>
 
 namespace {
 
@@ -248,4 +250,34 @@ TEST(StatData, BlockSizeZeroIsTreatedAsOne)
     series.Calculate();
     EXPECT_EQ(series.BlockSize, 1);
     EXPECT_EQ(series.Count, 3);
+}
+
+TEST(StatData, MedianOfLargeSeriesMatchesFullSort)
+{
+    // Large series take the histogram path; duplicates and outliers included.
+    for (int count : {300000, 300001}) {
+        TStatData series(pcF);
+        std::mt19937 random(static_cast<unsigned>(count));
+        std::normal_distribution<double> thickness(100, 15);
+        std::vector<double> values;
+        for (int i = 0; i < count; ++i) {
+            const double value = i % 1000 == 0 ? 1e6 : std::round(thickness(random) * 10) / 10;
+            values.push_back(value);
+            series.AddReading(value, true, 1);
+        }
+        series.Calculate();
+        std::sort(values.begin(), values.end());
+        const std::size_t middle = values.size() / 2;
+        const double expected = count % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+        EXPECT_EQ(series.Median, expected) << count;
+    }
+}
+
+TEST(StatData, NonFiniteCountedValuesDoNotBreakTheMedian)
+{
+    TStatData series = SeriesOf({10, NAN, 30, INFINITY, 20});
+    series.Calculate();
+    EXPECT_EQ(series.Count, 5);
+    EXPECT_EQ(series.Median, 30);       // NaN orders last
+    EXPECT_EQ(series.Max, INFINITY);
 }
