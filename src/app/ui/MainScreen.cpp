@@ -9,7 +9,11 @@
 #include "app/ui/FormShellTree.h"
 #include "app/ui/FormStart.h"
 #include "app/ui/GaugePanel.h"
+#include "app/ui/ManagerConnectionLink.h"
 #include "app/ui/WidgetUserDialog.h"
+
+#include "comm/platform/LinuxDiscoveryPlatform.h"
+#include "comm/platform/ZYKComm2Manager.h"
 
 #include <QAbstractItemView>
 #include <cfenv>
@@ -90,7 +94,11 @@ TMainScreen::TMainScreen(const TProgramInfo &info, IUserDialog *dialog, TConnect
     if (link) {
         FLink = link;
     } else {
-        FOwnLink = std::make_unique<TConnectionLink>();
+        FManager = std::make_unique<TZYKComm2Manager>(std::make_unique<TLinuxDiscoveryPlatform>());
+        FManager->SetUserDialog(FDialog);
+        if (FManager->Connections().Count() == 0)
+            FManager->Connections().Add();
+        FOwnLink = std::make_unique<TManagerConnectionLink>(*FManager);
         FLink = FOwnLink.get();
     }
 

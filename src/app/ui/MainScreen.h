@@ -23,6 +23,7 @@ class TFormSetup;
 class TFormShellTree;
 class TGaugePanel;
 class TWidgetUserDialog;
+class TZYKComm2Manager;
 
 // The application's main window: gauge explorer on the left, file browser
 // top right, the shown file below it; menus, tool bar and status bar.
@@ -44,8 +45,9 @@ public:
     static constexpr const char *GaugeElementMimeType = "application/x-gauge-tree-element";
 
     // Reads the settings and builds the window. dialog answers the person
-    // (message boxes when null); link stands for the connection manager
-    // (a plain one when null). Both stay owned by the caller.
+    // (message boxes when null). link stands for the connection manager;
+    // when null, the window creates the real manager (with one connection
+    // item) and its link. What the caller passes stays the caller's.
     TMainScreen(const TProgramInfo &info, IUserDialog *dialog = nullptr, TConnectionLink *link = nullptr,
                 QWidget *parent = nullptr);
     ~TMainScreen() override;
@@ -75,6 +77,8 @@ public:
     TFormSetup *FormSetup() const { return FFormSetup; }
     TFormShellTree *FormShellTree() const { return FShellTree; }
     TConnectionLink *ConnectionLink() const { return FLink; }
+    // The connection manager the window owns; null when a link was given.
+    TZYKComm2Manager *ZYKComm2Manager1() const { return FManager.get(); }
     IUserDialog &Dialog() const { return *FDialog; }
     QLabel *StatusText() const { return FStatusText; }
     QProgressBar *WaitBar() const { return FWaitBar; }
@@ -139,6 +143,7 @@ private:
     TSettings FSettings;
     std::unique_ptr<TWidgetUserDialog> FOwnDialog;
     IUserDialog *FDialog = nullptr;
+    std::unique_ptr<TZYKComm2Manager> FManager;
     std::unique_ptr<TConnectionLink> FOwnLink;
     TConnectionLink *FLink = nullptr;
     TActionManager *FActions = nullptr;
