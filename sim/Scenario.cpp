@@ -273,6 +273,19 @@ bool TLoader::Run(const QJsonObject &json)
     M.ErrorByte = quint8(state.value(QStringLiteral("errorByte")).toInt(0));
     M.PcMode = state.value(QStringLiteral("pcMode")).toBool(false);
     M.LastReading = state.value(QStringLiteral("lastReading")).toDouble(0);
+    M.ReadingsMeasured = state.value(QStringLiteral("readingsMeasured")).toInt(0);
+    if (!state.contains(QStringLiteral("lastReading")) && M.IsLive(M.ActiveBatch)) {
+        // The display starts with the active batch's last reading.
+        const quint16 handle = M.Slots()[M.ActiveBatch].Handle;
+        const TSimFile *readings = M.File({2, handle, 0});
+        const int size = M.TimeStamps(handle) ? 7 : 3;
+        if (readings && readings->Data.size() >= size) {
+            const TReading last = UnpackReading(
+                reinterpret_cast<const quint8 *>(readings->Data.constData() + (readings->Data.size() / size - 1) * size));
+            M.LastReading = last.Micrometres.value_or(0);
+            M.ReadingsMeasured = int(M.ReadingCount(handle));
+        }
+    }
     return true;
 }
 
