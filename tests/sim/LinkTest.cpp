@@ -176,3 +176,23 @@ TEST(SimLinks, DataOutputTelegramCarriesTheReadingAsText)
     link.Sim->Receive(frame.Content());
     EXPECT_EQ(link.Received.size(), 2);
 }
+
+TEST(SimLinks, ClosingFaultHangsUpTheInProcessLink)
+{
+    EnsureQtApp();
+    std::shared_ptr<TGaugeSimulator> sim = TGaugeSimulator::FromScenario(QStringLiteral("compact-gauge"));
+    ASSERT_TRUE(sim);
+    sim->Faults().Add(QStringLiteral("close=2"));
+    TZYKComm2Item item;
+    item.SetCmdSendDelay(0);
+    item.SetReceiveTimeout(100);
+    item.SetRetryMax(0);
+    item.AttachTransport(TGaugeSimulator::Attach(sim));
+    ASSERT_EQ(item.Open(true), emNone);
+    TGauge2 gauge(item);
+    EXPECT_TRUE(gauge.Version.Execute());
+    EXPECT_TRUE(gauge.Version.Execute()); // answered, then the link goes down
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(gauge.Version.Execute());
+    EXPECT_EQ(sim->Faults().Requests(), 2);
+}
