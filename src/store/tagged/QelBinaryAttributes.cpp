@@ -13,9 +13,8 @@ TQelBinaryAttribute *TQelBinaryAttributes::Add(const TQelBinaryAttributeClass &t
     // Same outcome as taking a placeholder and then renaming strictly, without
     // the detour through the placeholder.
     TQelBinaryAttribute *attribute = Append(type.Create());
-    const QByteArray cut = name.left(255);
-    const bool usable = !cut.isEmpty() && !cut.contains(TQelNamespaceImplementation::Separator);
-    if (usable && m_names.Rename(attribute, QByteArray(), cut))
+    const QByteArray cut = name.size() > 255 ? name.left(255) : name;
+    if (m_names.TryRegister(attribute, cut))
         attribute->m_name = cut;
     else
         attribute->m_name = m_names.RegisterPlaceholder(attribute);

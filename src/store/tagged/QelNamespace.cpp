@@ -40,6 +40,18 @@ bool TQelNamespaceImplementation::Rename(const void *member, const QByteArray &o
     return true;
 }
 
+bool TQelNamespaceImplementation::TryRegister(const void *member, const QByteArray &name)
+{
+    if (name.isEmpty() || name.contains(Separator))
+        return false;
+    const qsizetype before = m_members.size();
+    const void *&slot = m_members[name];
+    if (m_members.size() == before)
+        return false; // taken
+    slot = member;
+    return true;
+}
+
 QByteArray TQelNamespaceImplementation::RegisterUnique(const void *member, const QByteArray &wanted)
 {
     QByteArray base = wanted;

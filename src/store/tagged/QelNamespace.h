@@ -15,6 +15,8 @@ public:
     // Strict rename: refused (false) for an empty name, a name holding the
     // separator, or a name another member has.
     bool Rename(const void *member, const QByteArray &oldName, const QByteArray &newName);
+    // Registers a member under a name when it is usable and free (strict rules).
+    bool TryRegister(const void *member, const QByteArray &name);
     // Registers a member under a name made unique: the separator is dropped,
     // empty becomes "_", a taken name gets "2", "3" ... appended.
     QByteArray RegisterUnique(const void *member, const QByteArray &wanted);
