@@ -6,6 +6,7 @@
 #include <QBluetoothDeviceDiscoveryAgent>
 #include <QBluetoothDeviceInfo>
 #include <QBluetoothLocalDevice>
+#include <QDir>
 
 TQtBluetoothDiscovery::TQtBluetoothDiscovery()
 {
@@ -29,6 +30,12 @@ TQtBluetoothDiscovery::~TQtBluetoothDiscovery()
 QList<TBluetoothRadio> TQtBluetoothDiscovery::Radios()
 {
     QList<TBluetoothRadio> radios;
+    // The kernel lists every adapter; without one there is no need to ask
+    // the Bluetooth daemon (which may not run at all).
+    const QStringList adapters =
+        QDir(QStringLiteral("/sys/class/bluetooth")).entryList({QStringLiteral("hci*")}, QDir::AllEntries | QDir::System);
+    if (adapters.isEmpty())
+        return radios;
     for (const QBluetoothHostInfo &host : QBluetoothLocalDevice::allDevices())
         radios.append({host.address().toString(), host.name()});
     return radios;
