@@ -34,7 +34,11 @@ void TQelBinaryTag::Assign(const TQelBinaryTag &source)
         return;
     m_name = source.m_name;
     m_attributes.Assign(source.m_attributes);
-    TQelCollection::Clear();
-    for (const TQelBinaryTag *child : source)
-        AddTag(QByteArray())->Assign(*child);
+    // The source may be one of our own descendants: copy before letting go.
+    TItems copies;
+    for (const TQelBinaryTag *child : source) {
+        copies.push_back(std::make_unique<TQelBinaryTag>());
+        copies.back()->Assign(*child);
+    }
+    m_items = std::move(copies);
 }

@@ -70,6 +70,17 @@ TEST(AttributeNames, CopiesIntoAnotherTagAreMadeUnique)
     EXPECT_TRUE(copy.FindAttribute("Other")->IsNull());
     EXPECT_EQ(copy.FindTag("child")->FindAttributeAs<TQelBinaryShortString>("S")->Value(), "v");
 
+    // A tag can take over the content of its own descendant.
+    TQelBinaryTag *grandchild = copy.FindTag("child")->AddTag("grandchild");
+    grandchild->AddAttribute<TQelBinaryByte>("G")->SetValue(9);
+    grandchild->AddTag("leaf");
+    copy.Assign(*grandchild);
+    EXPECT_EQ(copy.Name(), "grandchild");
+    EXPECT_EQ(copy.FindAttributeAs<TQelBinaryByte>("G")->Value(), 9);
+    EXPECT_FALSE(copy.FindAttribute("Limit"));
+    ASSERT_EQ(copy.Count(), 1);
+    EXPECT_EQ(copy.Tags(0)->Name(), "leaf");
+
     // Assigning an attribute of another class takes name and null flag only.
     TQelBinaryTag tag;
     auto *word = tag.AddAttribute<TQelBinaryWord>("W");
