@@ -186,7 +186,7 @@ int RunDevices(TCliContext &context)
         if (context.json) {
             QJsonObject line = EntryJson(entry);
             line.insert(QStringLiteral("event"), QString::fromLatin1(event));
-            context.out << QJsonDocument(line).toJson(QJsonDocument::Compact) << Qt::flush;
+            context.out << QJsonDocument(line).toJson(QJsonDocument::Compact) << Qt::endl;
         } else {
             context.out << event << ' ' << EntryLine(entry) << Qt::endl;
         }
