@@ -60,11 +60,13 @@ public:
     QList<qint64> DeliverTimesMs; // and of each delivery
     QElapsedTimer Timer;
     bool Opened = false;
+    QList<TPortSettings> Opens;   // the settings of every open
 
     TScriptedPort() { Timer.start(); }
 
-    TErrMsg Open(const TPortSettings &) override
+    TErrMsg Open(const TPortSettings &settings) override
     {
+        Opens << settings;
         Opened = true;
         return emNone;
     }

@@ -174,6 +174,20 @@ TEST_F(ItemFixture, GaugeRequestsAreAnsweredThroughOnTelegram)
     EXPECT_EQ(answer.Data.Content(), QByteArray("ok"));
 }
 
+TEST_F(ItemFixture, BaudRateChangeReopensAnOpenConnection)
+{
+    QList<TNotificationEvent> events;
+    item.OnNotification = [&](QObject *, TNotificationEvent event, const TDevice &, int) { events << event; };
+    item.SetBaudRate(57600);  // unchanged: nothing happens
+    item.SetBaudRate(115200);
+    EXPECT_EQ(item.State(), isOpen);
+    ASSERT_EQ(port->Opens.size(), 2);
+    EXPECT_EQ(port->Opens[0].BaudRate, 57600u);
+    EXPECT_EQ(port->Opens[1].BaudRate, 115200u);
+    EXPECT_EQ(events, (QList<TNotificationEvent>{neDisconnect, neConnect}));
+    item.OnNotification = nullptr;
+}
+
 TEST(ZYKComm2Item, DeviceSelectionAndClosedPortErrors)
 {
     EnsureQtApp();
