@@ -97,15 +97,17 @@ public:
         action.sa_handler = OnSignal;
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART;
-        sigaction(SIGINT, &action, &m_oldInt);
-        sigaction(SIGTERM, &action, &m_oldTerm);
+        sigaction(SIGINT, &action, nullptr);
+        sigaction(SIGTERM, &action, nullptr);
     }
+    // The program is ending: a second signal (a shell may send one to the
+    // process and one to its group) must not cut the clean-up short.
     ~TQuitOnSignal()
     {
         if (!m_notifier)
             return;
-        sigaction(SIGINT, &m_oldInt, nullptr);
-        sigaction(SIGTERM, &m_oldTerm, nullptr);
+        std::signal(SIGINT, SIG_IGN);
+        std::signal(SIGTERM, SIG_IGN);
         m_notifier.reset();
         ::close(g_signalPipe[0]);
         ::close(g_signalPipe[1]);
@@ -114,8 +116,6 @@ public:
 
 private:
     std::unique_ptr<QSocketNotifier> m_notifier;
-    struct sigaction m_oldInt = {};
-    struct sigaction m_oldTerm = {};
 };
 
 // One discovery pass on every transport; a Bluetooth inquiry is waited for.
