@@ -109,6 +109,7 @@ TEST(GaugeFileSteps, StepFailsWithErrorAfterThreeAttempts)
     int index = -1;
     EXPECT_FALSE(s.steps.GetActiveBatch(index));
     EXPECT_EQ(index, 0);
+    EXPECT_EQ(s.link.Sim->Faults().Requests(), 5);  // three attempts, two pings between
     ASSERT_TRUE(s.steps.CloseActiveBatch());  // the fourth request goes through
     EXPECT_EQ(s.Model().ActiveBatch, NoEntry);
     EXPECT_NE(active, NoEntry);
