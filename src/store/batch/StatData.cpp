@@ -80,12 +80,19 @@ double MedianOf(const std::vector<TBlockRecord> &blocks, double min, double max,
         seen += counts[b];
     }
 
-    std::vector<double> candidates;
+    std::size_t candidateCount = 0;
+    for (std::size_t b = first; b <= last; ++b)
+        candidateCount += counts[b];
+    std::vector<double> candidates(candidateCount);
+    double *next = candidates.data();
+    double *const end = next + candidateCount;
     for (const TBlockRecord &block : blocks) {
         const std::size_t b = bucketOf(block.Mean);
-        if (b >= first && b <= last)
-            candidates.push_back(block.Mean);
+        if (b >= first && b <= last && next != end)
+            *next++ = block.Mean;
     }
+    if (next != end || candidateCount == 0)   // never expected: the passes disagree
+        return MedianBySort(blocks);
     std::sort(candidates.begin(), candidates.end());
     const double upper = candidates[upperRank - below];
     if (n % 2 == 1)

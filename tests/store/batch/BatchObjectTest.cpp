@@ -316,7 +316,7 @@ TEST_F(BatchObjectTest, FieldFallbacksAndOddContent)
         document.AddAttribute<TQelBinaryShortString>("User");                  // null
         document.AddAttribute<TQelBinaryBlob>("CalData")->SetValue(QByteArray(2000, '\x07'));
         document.AddAttribute<TQelBinaryBlob>("Readings0")->SetValue(readingBytes);
-        document.AddAttribute<TQelBinaryBlob>("ReadingNotes0")->SetValue("\r\nM~x\r\nMabc~y\r\nno tilde\r\ng1~ok\nM0~lf");
+        document.AddAttribute<TQelBinaryBlob>("ReadingNotes0")->SetValue("\r\nM~x\r\nMabc~y\r\nno tilde\r\nM99999999999~too big\r\ng1~ok\nM0~lf");
         document.AddTag("Picture")->AddTag("Bild0")->AddAttribute<TQelBinaryAnsiString>("Name")->SetValue("no data");
         document.SaveToFile(path);
     }
