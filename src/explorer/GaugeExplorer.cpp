@@ -193,7 +193,23 @@ bool TGaugeExplorer::Identify(TTreeData &root, bool &accepted)
             BaseUnitOverride = 7;
         }
     }
-    return Reliably([&] { return FGauge.ReadParamList(root.ParamList); });
+    return ReadParamTable(root.ParamList);
+}
+
+bool TGaugeExplorer::ReadParamTable(TGauge2ParamList &list)
+{
+    // Entry by entry, so that one garbled answer costs one repeat.
+    list.clear();
+    TGauge2FileParamRead &read = FGauge.FileParamRead;
+    if (!Reliably([&] { return read.ReadParamCount() && read.Reply.Count() == 2; }))
+        return false;
+    list.resize(read.ParamCount);
+    for (size_t i = 0; i < list.size(); ++i) {
+        if (!Reliably([&] { return read.ReadParamEntry(quint8(i)) && read.Reply.Count() > 4; }))
+            return false;
+        list[i] = {read.ParamTyp, read.ParamCount, read.ParamID, read.ParamName.toUpper().left(TGauge2::MaxParamName)};
+    }
+    return true;
 }
 
 bool TGaugeExplorer::GaugeConnected(bool toggleBaud)

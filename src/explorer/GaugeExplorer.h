@@ -112,6 +112,7 @@ private:
     bool Probe(int pings);
     bool Identify(TTreeData &root, bool &accepted);
     bool DataOutputCheck(bool wantOn, bool &changed);
+    bool ReadParamTable(TGauge2ParamList &list);
     void RecordExpansion(TGaugeTreeNode *node);
     void RestoreExpansion(TGaugeTreeNode *node);
     bool PathWasOpen(const QString &path) const;
