@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-serialport-dev qt6-connectivity-dev qt6-charts-dev libqt6svg6-dev
+  qt6-base-dev qt6-serialport-dev qt6-connectivity-dev qt6-charts-dev qt6-svg-dev
   qt6-l10n-tools qt6-tools-dev-tools
   libftdi1-dev libudev-dev libxlsxwriter-dev
   libgtest-dev libgmock-dev libbenchmark-dev
