@@ -4,6 +4,8 @@
 
 #include "app/UserDialog.h"
 
+#include <utility>
+
 namespace {
 const QString StatusConnected = QStringLiteral("Connected");
 const QString StatusConnectionError = QStringLiteral("Error gauge connection !");
@@ -69,6 +71,7 @@ TGaugeExplorer::TGaugeExplorer(TZYKComm2Item &item, bool ultrasonicEdition, IUse
 {
     FCheckTimer.setInterval(CheckIntervalMs);
     connect(&FCheckTimer, &QTimer::timeout, this, [this] { CheckGauge(); });
+    ListenToConnection();
     FSteps.OnCheckTimer = [this](bool on) {
         if (on)
             FCheckTimer.start();
@@ -77,7 +80,25 @@ TGaugeExplorer::TGaugeExplorer(TZYKComm2Item &item, bool ultrasonicEdition, IUse
     };
 }
 
-TGaugeExplorer::~TGaugeExplorer() = default;
+TGaugeExplorer::~TGaugeExplorer()
+{
+    Connection().OnNotification = FPreviousNotification;
+}
+
+void TGaugeExplorer::ListenToConnection()
+{
+    FPreviousNotification = Connection().OnNotification;
+    Connection().OnNotification = [this](QObject *sender, TNotificationEvent event, const TDevice &device, int error) {
+        if (FPreviousNotification)
+            FPreviousNotification(sender, event, device, error);
+        if (FHandshakeRunning)
+            return;
+        if (event == neDeviceRemoved || event == neDisconnect)
+            GaugeDisconnected();
+        else if (event == neConnect)
+            GaugeConnected(Connection().Port() == portUSB);
+    };
+}
 
 bool TGaugeExplorer::Resync()
 {
@@ -278,10 +299,14 @@ bool TGaugeExplorer::DataOutputCheck(bool wantOn, bool &changed)
 void TGaugeExplorer::GaugeDisconnected()
 {
     FCheckTimer.stop();
+    // Work in progress holds nodes of the tree: the reset waits for the end
+    // of the busy section (the work fails on the closed link meanwhile).
+    if (Busy()) {
+        FResetPending = true;
+        return;
+    }
     Reset();
     FDialog.ShowStatus(StatusNoGauge);
-    while (FBusy > 0)
-        EndBusy();
 }
 
 TGaugeTreeNode *TGaugeExplorer::FindNode(const QString &path) const
@@ -603,6 +628,11 @@ void TGaugeExplorer::EndBusy()
         return;
     FDialog.ShowProgress(0, 0);
     emit busyChanged(false);
+    if (std::exchange(FResetPending, false)) {
+        Reset();
+        FDialog.ShowStatus(StatusNoGauge);
+        return;
+    }
     if (FRoot)
         FCheckTimer.start(CheckAfterBusyMs);
 }

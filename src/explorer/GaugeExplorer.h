@@ -46,7 +46,7 @@ public:
     // Which baud rate the gauge answers at; with toggling a gauge at 57600
     // is switched to 115200.
     bool ConnectHandshake(bool toggleBaud);
-    // After the link came up: handshake, identification, acceptance,
+    // After the link came up (the item's neConnect): handshake, identification, acceptance,
     // classification, root record and parameter table. True when the gauge
     // was accepted (the root is selected then); otherwise the link is closed.
     bool GaugeConnected(bool toggleBaud);
@@ -109,6 +109,9 @@ signals:
     void treeChanged();
 
 private:
+    // The item's notifications: a link that comes up is identified (with
+    // baud toggling on USB), one that goes away resets the explorer.
+    void ListenToConnection();
     bool Probe(int pings);
     bool Identify(TTreeData &root, bool &accepted);
     bool DataOutputCheck(bool wantOn, bool &changed);
@@ -122,6 +125,7 @@ private:
     void ResetTree();
 
     TGauge2 FGauge;
+    TZYKComm2Item::TNotificationHandler FPreviousNotification;
     TTransferLog FLog;
     TGaugeFileSteps FSteps;
     IUserDialog &FDialog;
@@ -141,6 +145,7 @@ private:
     bool FHandshakeRunning = false;
     bool FReadAll = false;
     bool FNotSupported = false;
+    bool FResetPending = false;
     TGaugeTreeNode *FRefreshTarget = nullptr;
     QString FRefreshPath;
     TTreeElementStatusList FExpansion;
