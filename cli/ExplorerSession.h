@@ -4,7 +4,7 @@
 // with a progress bar, and a connected, identified gauge explorer.
 
 #include "CliCommand.h"
-#include "PortSpec.h"
+#include "PortAddress.h"
 
 #include "app/ProgramInfo.h"
 #include "app/UserDialog.h"
@@ -80,7 +80,7 @@ struct TExplorerSession
             return false;
         }
         QString error;
-        Item = OpenPortSpec(context.port, error);
+        Item = OpenPortAddress(context.port, error);
         if (!Item) {
             context.err << error << Qt::endl;
             return false;

@@ -1,5 +1,5 @@
 #include "CliCommand.h"
-#include "PortSpec.h"
+#include "PortAddress.h"
 
 #include "comm/ZYKComm2Item.h"
 #include "comm/commands/Gauge2.h"
@@ -169,7 +169,7 @@ int RunInfo(TCliContext &context)
         return cliUsage;
     }
     QString error;
-    std::unique_ptr<TZYKComm2Item> item = OpenPortSpec(context.port, error);
+    std::unique_ptr<TZYKComm2Item> item = OpenPortAddress(context.port, error);
     if (!item) {
         context.err << error << Qt::endl;
         return cliFailed;

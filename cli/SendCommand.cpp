@@ -1,5 +1,5 @@
 #include "CliCommand.h"
-#include "PortSpec.h"
+#include "PortAddress.h"
 
 #include "comm/TelegramCodec.h"
 #include "comm/ZYKComm2Item.h"
@@ -34,7 +34,7 @@ int RunSend(TCliContext &context)
         return cliFailed;
     }
     QString error;
-    std::unique_ptr<TZYKComm2Item> item = OpenPortSpec(context.port, error);
+    std::unique_ptr<TZYKComm2Item> item = OpenPortAddress(context.port, error);
     if (!item) {
         context.err << error << Qt::endl;
         return cliFailed;

@@ -85,7 +85,7 @@ TEST(TcpPort, RefusedConnectFailsAtOnce)
 
 TEST(TcpPort, SpecSyntax)
 {
-    const struct { const char *spec; bool ok; const char *host; quint16 port; } cases[] = {
+    const struct { const char *address; bool ok; const char *host; quint16 port; } cases[] = {
         {"tcp:localhost:5000", true, "localhost", 5000},
         {"tcp:[::1]:7", true, "::1", 7},
         {"tcp:host", false, "", 0},
@@ -97,7 +97,7 @@ TEST(TcpPort, SpecSyntax)
     for (const auto &c : cases) {
         QString host;
         quint16 port = 0;
-        EXPECT_EQ(TTcpGaugePort::ParseSpec(QString::fromLatin1(c.spec), host, port), c.ok) << c.spec;
+        EXPECT_EQ(TTcpGaugePort::ParseAddress(QString::fromLatin1(c.address), host, port), c.ok) << c.address;
         if (c.ok) {
             EXPECT_EQ(host, QString::fromLatin1(c.host));
             EXPECT_EQ(port, c.port);

@@ -4,7 +4,7 @@ namespace {
 constexpr int ConnectTimeoutMs = 5000;
 }
 
-TTcpGaugePort::TTcpGaugePort(const QString &spec) : m_spec(spec)
+TTcpGaugePort::TTcpGaugePort(const QString &address) : m_address(address)
 {
     m_connectTimer.setSingleShot(true);
     QObject::connect(&m_socket, &QTcpSocket::readyRead, &m_socket, [this] { ReadAvailable(); });
@@ -15,7 +15,7 @@ TTcpGaugePort::TTcpGaugePort(const QString &spec) : m_spec(spec)
         ReportState(true, 0);
     });
     QObject::connect(&m_socket, &QTcpSocket::errorOccurred, &m_socket, [this](QAbstractSocket::SocketError error) {
-        SetErrorText(m_spec + QStringLiteral(": ") + m_socket.errorString());
+        SetErrorText(m_address + QStringLiteral(": ") + m_socket.errorString());
         if (m_connecting) {
             m_connecting = false;
             m_connectTimer.stop();
@@ -28,17 +28,17 @@ TTcpGaugePort::TTcpGaugePort(const QString &spec) : m_spec(spec)
         if (!m_connecting)
             return;
         m_connecting = false;
-        SetErrorText(m_spec + QStringLiteral(": connect timed out"));
+        SetErrorText(m_address + QStringLiteral(": connect timed out"));
         m_socket.abort();
         ReportState(true, static_cast<int>(QAbstractSocket::SocketTimeoutError) + 1);
     });
 }
 
-bool TTcpGaugePort::ParseSpec(const QString &spec, QString &host, quint16 &port)
+bool TTcpGaugePort::ParseAddress(const QString &address, QString &host, quint16 &port)
 {
-    if (!spec.startsWith(QLatin1String("tcp:")))
+    if (!address.startsWith(QLatin1String("tcp:")))
         return false;
-    const QString rest = spec.mid(4);
+    const QString rest = address.mid(4);
     const qsizetype colon = rest.lastIndexOf(u':');
     if (colon <= 0)
         return false;
@@ -57,8 +57,8 @@ TErrMsg TTcpGaugePort::Open(const TPortSettings &)
 {
     QString host;
     quint16 port = 0;
-    if (!ParseSpec(m_spec, host, port)) {
-        SetErrorText(m_spec + QStringLiteral(": not of the form tcp:HOST:PORT"));
+    if (!ParseAddress(m_address, host, port)) {
+        SetErrorText(m_address + QStringLiteral(": not of the form tcp:HOST:PORT"));
         return emConnect;
     }
     m_connecting = true;

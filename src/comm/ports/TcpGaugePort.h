@@ -10,10 +10,10 @@
 class TTcpGaugePort : public TGaugePort
 {
 public:
-    explicit TTcpGaugePort(const QString &spec);
+    explicit TTcpGaugePort(const QString &address);
 
     // Splits "tcp:HOST:PORT" (HOST may be a bracketed IPv6 address); false when malformed.
-    static bool ParseSpec(const QString &spec, QString &host, quint16 &port);
+    static bool ParseAddress(const QString &address, QString &host, quint16 &port);
 
     TErrMsg Open(const TPortSettings &settings) override;
     void Close() override;
@@ -26,7 +26,7 @@ public:
 private:
     void ReadAvailable();
 
-    QString m_spec;
+    QString m_address;
     QTcpSocket m_socket;
     QTimer m_connectTimer;
     bool m_connecting = false;

@@ -15,7 +15,7 @@ class TZYKComm2Item;
 //   bt:ADDRESS          a Bluetooth gauge (RFCOMM, serial port profile)
 //   tcp:HOST:PORT       a network serial server or the simulator
 //   demo                the built-in demo gauge
-struct TPortSpec
+struct TPortAddress
 {
     enum TKind { psSerial, psFtdi, psBluetooth, psTcp, psDemo };
     TKind Kind = psSerial;
@@ -25,9 +25,9 @@ struct TPortSpec
 };
 
 // False with a message in error when the text is not a port.
-bool ParsePortSpec(const QString &text, TPortSpec &spec, QString &error);
+bool ParsePortAddress(const QString &text, TPortAddress &address, QString &error);
 
 // A connection item opened on the port, configured as the desktop program's
 // (send delay 10 ms, two retries, USB latency 5 ms); nullptr with a message
 // in error when the port is malformed or does not open.
-std::unique_ptr<TZYKComm2Item> OpenPortSpec(const QString &text, QString &error);
+std::unique_ptr<TZYKComm2Item> OpenPortAddress(const QString &text, QString &error);

@@ -1,4 +1,4 @@
-#include "PortSpec.h"
+#include "PortAddress.h"
 
 #include "comm/ZYKComm2Item.h"
 #include "comm/ports/GaugePort.h"
@@ -20,7 +20,7 @@ std::unique_ptr<TGaugePort> OpenDemoGauge(QString &error)
 }
 // ---------------------------------------------------------------------------
 
-bool ParseSerial(const QString &rest, TPortSpec &spec, QString &error)
+bool ParseSerial(const QString &rest, TPortAddress &address, QString &error)
 {
     QString path = rest;
     const qsizetype at = rest.lastIndexOf(u'@');
@@ -31,63 +31,63 @@ bool ParseSerial(const QString &rest, TPortSpec &spec, QString &error)
             error = QStringLiteral("Bad baud rate in port: ") + rest.mid(at + 1);
             return false;
         }
-        spec.BaudRate = baud;
+        address.BaudRate = baud;
         path = rest.left(at);
     }
     if (path.isEmpty()) {
         error = QStringLiteral("Missing device path: serial:PATH[@BAUD]");
         return false;
     }
-    spec.Kind = TPortSpec::psSerial;
-    spec.Port = portCOM;
-    spec.Device.Name = path;
-    spec.Device.DevicePath = path.startsWith(u'/') ? path : QStringLiteral("/dev/") + path;
-    spec.Device.Connected = 1;
+    address.Kind = TPortAddress::psSerial;
+    address.Port = portCOM;
+    address.Device.Name = path;
+    address.Device.DevicePath = path.startsWith(u'/') ? path : QStringLiteral("/dev/") + path;
+    address.Device.Connected = 1;
     return true;
 }
 
 } // namespace
 
-bool ParsePortSpec(const QString &text, TPortSpec &spec, QString &error)
+bool ParsePortAddress(const QString &text, TPortAddress &address, QString &error)
 {
-    spec = TPortSpec{};
+    address = TPortAddress{};
     const qsizetype colon = text.indexOf(u':');
     const QString scheme = colon < 0 ? text : text.left(colon);
     const QString rest = colon < 0 ? QString() : text.mid(colon + 1);
     if (text == QLatin1String("demo")) {
-        spec.Kind = TPortSpec::psDemo;
-        spec.Device.Name = QStringLiteral("Demo gauge");
+        address.Kind = TPortAddress::psDemo;
+        address.Device.Name = QStringLiteral("Demo gauge");
         return true;
     }
     if (scheme == QLatin1String("serial"))
-        return ParseSerial(rest, spec, error);
+        return ParseSerial(rest, address, error);
     if (scheme == QLatin1String("ftdi") && !rest.isEmpty()) {
-        spec.Kind = TPortSpec::psFtdi;
-        spec.Port = portUSB;
-        spec.Device.Name = rest;
-        spec.Device.SerialNumber = rest;
-        spec.Device.Connected = 1;
+        address.Kind = TPortAddress::psFtdi;
+        address.Port = portUSB;
+        address.Device.Name = rest;
+        address.Device.SerialNumber = rest;
+        address.Device.Connected = 1;
         return true;
     }
     if (scheme == QLatin1String("bt") && !rest.isEmpty()) {
-        spec.Kind = TPortSpec::psBluetooth;
-        spec.Port = portBT;
-        spec.Device.Name = rest.toUpper();
-        spec.Device.Address = rest.toUpper();
+        address.Kind = TPortAddress::psBluetooth;
+        address.Port = portBT;
+        address.Device.Name = rest.toUpper();
+        address.Device.Address = rest.toUpper();
         return true;
     }
     if (scheme == QLatin1String("tcp")) {
         QString host;
         quint16 port = 0;
-        if (!TTcpGaugePort::ParseSpec(text, host, port)) {
+        if (!TTcpGaugePort::ParseAddress(text, host, port)) {
             error = QStringLiteral("Bad port: ") + text + QStringLiteral(" (expected tcp:HOST:PORT)");
             return false;
         }
-        spec.Kind = TPortSpec::psTcp;
-        spec.Port = portCOM;
-        spec.Device.Name = text;
-        spec.Device.DevicePath = text;
-        spec.Device.Connected = 1;
+        address.Kind = TPortAddress::psTcp;
+        address.Port = portCOM;
+        address.Device.Name = text;
+        address.Device.DevicePath = text;
+        address.Device.Connected = 1;
         return true;
     }
     error = QStringLiteral("Bad port: ") + text
@@ -95,24 +95,24 @@ bool ParsePortSpec(const QString &text, TPortSpec &spec, QString &error)
     return false;
 }
 
-std::unique_ptr<TZYKComm2Item> OpenPortSpec(const QString &text, QString &error)
+std::unique_ptr<TZYKComm2Item> OpenPortAddress(const QString &text, QString &error)
 {
-    TPortSpec spec;
-    if (!ParsePortSpec(text, spec, error))
+    TPortAddress address;
+    if (!ParsePortAddress(text, address, error))
         return nullptr;
     auto item = std::make_unique<TZYKComm2Item>();
     item->SetCmdSendDelay(10);
     item->SetRetryMax(2);
     item->SetUSBLatency(5);
-    item->SetBaudRate(spec.BaudRate);
-    if (spec.Kind == TPortSpec::psDemo) {
+    item->SetBaudRate(address.BaudRate);
+    if (address.Kind == TPortAddress::psDemo) {
         std::unique_ptr<TGaugePort> demo = OpenDemoGauge(error);
         if (!demo)
             return nullptr;
         item->AttachTransport(std::move(demo));
     } else {
-        item->SetDevices({spec.Device});
-        item->SetPort(spec.Port);
+        item->SetDevices({address.Device});
+        item->SetPort(address.Port);
         if (item->SelectDeviceIndex(0) != emNone) {
             error = ErrMsgText(emNoDevice);
             return nullptr;
