@@ -9,6 +9,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
+#include <cmath>
 #include <cstring>
 
 namespace {
@@ -245,6 +246,9 @@ TEST(BatchDownload, HallSensorReadsTheCalibrationOfItsTarget)
     TBatchObject batch(f.Download->WrittenFiles.last());
     EXPECT_EQ(batch.CalibrationData().Name(1), QStringLiteral("Target ball Ball 2"));
     EXPECT_EQ(batch.CalibrationData().Name(0), QString());
+    // A Hall sensor keeps its series limits at index 1, whatever the target.
+    EXPECT_FALSE(std::isnan(batch.Series(0).UpperLimit));
+    EXPECT_FALSE(std::isnan(batch.Series(0).LowerLimit));
     EXPECT_EQ(batch.CalTypeText(), CalibrationMethodText(batch.CalTypeNumber(), true));
 }
 
