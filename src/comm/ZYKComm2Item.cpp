@@ -470,6 +470,8 @@ bool TZYKComm2Item::Ping()
 
 void TZYKComm2Item::ReportError(TErrMsg code)
 {
+    if (code == emBadCheckSum)
+        ++m_badCheckSums;
     const QString text = ErrMsgText(code);
     if (m_owner)
         m_owner->CommError(code, text);

@@ -115,6 +115,10 @@ public:
     bool Ping();
 
     void ReportError(TErrMsg code);
+    // Answers that arrived with a bad checksum since the item was made,
+    // counted whoever the error is reported to (transfers must not take the
+    // empty payload such an answer leaves for a real one).
+    quint32 BadCheckSumCount() const { return m_badCheckSums.load(); }
     void Notify(QObject *sender, TNotificationEvent event, int error, const TDevice &device);
 
     // The receive handler: a chunk of received bytes (any thread).
@@ -171,6 +175,7 @@ private:
     TFrameAssembler m_assembler;
     TTelegramData m_replySlot;
     std::atomic<quint32> m_replyReceived{0};
+    std::atomic<quint32> m_badCheckSums{0};
     TCodecState m_codec;
 
     std::mutex m_wakeLock;

@@ -4,30 +4,17 @@
 
 // Counts answers that arrived with a bad checksum while it lives. The
 // connection item hands such an answer to the waiting transaction as an
-// empty payload, which a read must not take for a real answer. Errors are
-// passed on to the handler the item had before.
+// empty payload, which a read must not take for a real answer.
 class TAnswerWatch
 {
 public:
-    explicit TAnswerWatch(TZYKComm2Item &item) : FItem(item), FPrevious(item.OnError)
-    {
-        FItem.OnError = [this](QObject *sender, TErrMsg code, const QString &text) {
-            if (code == emBadCheckSum)
-                ++FBadAnswers;
-            if (FPrevious)
-                FPrevious(sender, code, text);
-        };
-    }
-    ~TAnswerWatch() { FItem.OnError = FPrevious; }
-    TAnswerWatch(const TAnswerWatch &) = delete;
-    TAnswerWatch &operator=(const TAnswerWatch &) = delete;
+    explicit TAnswerWatch(const TZYKComm2Item &item) : FItem(item), FStart(item.BadCheckSumCount()) {}
 
-    int BadAnswers() const { return FBadAnswers; }
+    int BadAnswers() const { return int(FItem.BadCheckSumCount() - FStart); }
 
 private:
-    TZYKComm2Item &FItem;
-    TZYKComm2Item::TErrorHandler FPrevious;
-    int FBadAnswers = 0;
+    const TZYKComm2Item &FItem;
+    quint32 FStart;
 };
 
 // Puts the item's retry count back however a transfer ends.

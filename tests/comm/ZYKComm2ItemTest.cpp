@@ -63,8 +63,10 @@ TEST_F(ItemFixture, NakRules)
     EXPECT_EQ(answer.NakCode, 3);
     EXPECT_EQ(answer.Data.Count(), 0);
 
-    // So does an answer with a bad checksum, with an empty payload, reported once.
+    // So does an answer with a bad checksum, with an empty payload, reported
+    // once and counted (the count holds whoever the report goes to).
     reported.clear();
+    const quint32 badBefore = item.BadCheckSumCount();
     port->Respond = [&](const QByteArray &, int) {
         QByteArray frame = AnswerFrame(gauge, "XYZ");
         frame[frame.size() - 2] = static_cast<char>(frame[frame.size() - 2] ^ 1);
@@ -74,6 +76,7 @@ TEST_F(ItemFixture, NakRules)
     EXPECT_EQ(answer.Kind, 6u);
     EXPECT_EQ(answer.Data.Count(), 0);
     EXPECT_EQ(reported, QList<TErrMsg>{emBadCheckSum});
+    EXPECT_EQ(item.BadCheckSumCount(), badBefore + 1);
 }
 
 TEST_F(ItemFixture, TwoTelegramsInOneChunkKeepTheLater)
