@@ -1,5 +1,6 @@
 #pragma once
 
+#include "support/QtTestApp.h"
 #include "comm/TelegramCodec.h"
 #include "comm/ports/GaugePort.h"
 
@@ -8,16 +9,6 @@
 #include <QList>
 
 #include <functional>
-
-// The Qt application the connection item's idle hook drives.
-inline void EnsureQtApp()
-{
-    static int argc = 1;
-    static char name[] = "test_comm";
-    static char *argv[] = {name, nullptr};
-    static QCoreApplication *app = QCoreApplication::instance() ? nullptr : new QCoreApplication(argc, argv);
-    Q_UNUSED(app)
-}
 
 // The gauge's side of the codec: it answers the PC (127) from address 53.
 inline TCodecState GaugeCodec()

@@ -4,6 +4,7 @@
 // project's own codec: line commands (plus raw bytes) become request frames,
 // the gauge's output is assembled and decoded again.
 
+#include "support/QtTestApp.h"
 #include "comm/FrameAssembler.h"
 #include "comm/TelegramCodec.h"
 #include "sim/GaugeSimulator.h"
@@ -14,23 +15,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-
-inline void EnsureQtApp()
-{
-    static int argc = 1;
-    static char name[] = "test_sim";
-    static char *argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
-}
-
-inline QByteArray Bytes(std::initializer_list<int> values)
-{
-    QByteArray bytes;
-    for (int v : values)
-        bytes.append(char(v));
-    return bytes;
-}
 
 inline QByteArray Word(int value)
 {

@@ -71,6 +71,19 @@ QFont PixelFont(int pixels, bool bold)
 
 } // namespace
 
+TStartContent TStartContent::Of(const TProgramInfo &info)
+{
+    TStartContent content;
+    content.OwnerText = info.OwnerText();
+    content.ProductName = info.ProductName();
+    content.CompanyName = info.CompanyName();
+    content.VersionMajor = info.VersionMajor();
+    content.VersionMinor = info.VersionMinor();
+    content.Build = info.Build();
+    content.PreRelease = info.PreRelease();
+    return content;
+}
+
 TFormStart::TFormStart(const TStartContent &content, TMode mode, QWidget *parent)
     : QDialog(parent, Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::Dialog)
 {

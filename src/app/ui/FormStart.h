@@ -6,6 +6,7 @@
 
 class QLabel;
 class QPushButton;
+class TProgramInfo;
 
 // What the splash and the About box show about the program.
 struct TStartContent
@@ -17,6 +18,8 @@ struct TStartContent
     int VersionMinor = 0;
     int Build = 0;
     bool PreRelease = false;
+
+    static TStartContent Of(const TProgramInfo &info);
 };
 
 // The splash window shown during start-up, and again, with the version and

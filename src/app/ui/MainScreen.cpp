@@ -537,15 +537,7 @@ void TMainScreen::ShowHelp()
 
 void TMainScreen::ShowAbout()
 {
-    TStartContent content;
-    content.OwnerText = FInfo.OwnerText();
-    content.ProductName = FInfo.ProductName();
-    content.CompanyName = FInfo.CompanyName();
-    content.VersionMajor = FInfo.VersionMajor();
-    content.VersionMinor = FInfo.VersionMinor();
-    content.Build = FInfo.Build();
-    content.PreRelease = FInfo.PreRelease();
-    auto *about = new TFormStart(content, TFormStart::fmAbout, this);
+    auto *about = new TFormStart(TStartContent::Of(FInfo), TFormStart::fmAbout, this);
     about->setAttribute(Qt::WA_DeleteOnClose);
     about->exec();
 }

@@ -10,19 +10,6 @@
 
 namespace {
 
-TStartContent StartContent(const TProgramInfo &info)
-{
-    TStartContent content;
-    content.OwnerText = info.OwnerText();
-    content.ProductName = info.ProductName();
-    content.CompanyName = info.CompanyName();
-    content.VersionMajor = info.VersionMajor();
-    content.VersionMinor = info.VersionMinor();
-    content.Build = info.Build();
-    content.PreRelease = info.PreRelease();
-    return content;
-}
-
 // Loads the language module for the language of Settings.ini, before any
 // window exists; without one the built-in English texts stay.
 void LoadLanguage(QApplication &app, const TProgramInfo &info, QTranslator &translator)
@@ -51,7 +38,7 @@ int main(int argc, char *argv[])
     QTranslator translator;
     LoadLanguage(app, info, translator);
 
-    QPointer<TFormStart> splash = new TFormStart(StartContent(info), TFormStart::fmSplash);
+    QPointer<TFormStart> splash = new TFormStart(TStartContent::Of(info), TFormStart::fmSplash);
     splash->setAttribute(Qt::WA_DeleteOnClose);
     splash->show();
     splash->repaint();

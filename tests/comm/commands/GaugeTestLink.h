@@ -4,6 +4,7 @@
 // answers from a script (wrong lengths, NAKs, silence), and the simulated
 // gauge on an in-process loopback.
 
+#include "support/QtTestApp.h"
 #include "comm/FrameAssembler.h"
 #include "comm/TelegramCodec.h"
 #include "comm/ZYKComm2Item.h"
@@ -15,23 +16,6 @@
 
 #include <deque>
 #include <memory>
-
-inline void EnsureQtApp()
-{
-    static int argc = 1;
-    static char name[] = "test_gauge";
-    static char *argv[] = {name, nullptr};
-    if (!QCoreApplication::instance())
-        new QCoreApplication(argc, argv);
-}
-
-inline QByteArray Bytes(std::initializer_list<int> values)
-{
-    QByteArray bytes;
-    for (int v : values)
-        bytes.append(char(v));
-    return bytes;
-}
 
 inline QByteArray Content(const TBuffer &buffer)
 {
