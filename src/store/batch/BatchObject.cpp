@@ -239,6 +239,21 @@ QByteArray SeriesAttributeName(const char *kind, std::size_t series, bool indexe
 const char *const LimitKinds[] = {"UpperLimit", "LowerLimit", "Offset", "Rough", "NDFT"};
 const TStatInput LimitInputs[] = {siUpperLimit, siLowerLimit, siOffset, siRough, siNDFT};
 
+// Active but not marked present: such files count the reading. Looks before
+// it writes, so the readings stay shared with the file's bytes when no reading
+// needs the change.
+void CountActiveAsPresent(TReadingList &readings)
+{
+    const auto needsChange = [](const TReadingRecord &r) { return (r.Flags & rfActive) && !(r.Flags & rfPresent); };
+    const TReadingList &unchanged = readings;
+    const std::size_t first =
+        static_cast<std::size_t>(std::find_if(unchanged.begin(), unchanged.end(), needsChange) - unchanged.begin());
+    for (std::size_t i = first; i < readings.size(); ++i) {
+        if (needsChange(readings[i]))
+            readings[i].Flags = rfCounted;
+    }
+}
+
 } // namespace
 
 void TBatchObject::ReadSeriesAttributes(TLayout layout)
@@ -260,19 +275,9 @@ void TBatchObject::ReadSeriesAttributes(TLayout layout)
         const auto *blob = ValueAttribute<TQelBinaryBlob>(root, SeriesAttributeName("Readings", i, indexed));
         if (!blob)
             continue;
-        const auto count = static_cast<std::size_t>(blob->Size()) / sizeof(TReadingRecord);
-        const char *bytes = blob->Data();
-        std::vector<TReadingRecord> &readings = FSeries[i].Readings;
-        readings.clear();
-        readings.reserve(count);
-        for (std::size_t k = 0; k < count; ++k) {
-            TReadingRecord reading;
-            std::memcpy(static_cast<void *>(&reading), bytes + k * sizeof(TReadingRecord), sizeof reading);
-            // Active but not marked present: such files count the reading.
-            if ((reading.Flags & rfActive) && !(reading.Flags & rfPresent))
-                reading.Flags = rfCounted;
-            readings.push_back(reading);
-        }
+        TReadingList &readings = FSeries[i].Readings;
+        readings = TReadingList::FromBytes(blob->Value());
+        CountActiveAsPresent(readings);
     }
 
     for (std::size_t i = 0; i < FSeries.size(); ++i) {
@@ -355,13 +360,9 @@ void TBatchObject::WriteSeriesAttributes(TLayout layout)
     }
     for (std::size_t i = 0; i < FSeries.size(); ++i) {
         // Shares the series' memory for the write; released right after it.
-        const std::vector<TReadingRecord> &readings = FSeries[i].Readings;
+        const TReadingList &readings = FSeries[i].Readings;
         auto *blob = WritableAttribute<TQelBinaryBlob>(root, SeriesAttributeName("Readings", i, indexed));
-        if (readings.empty())
-            blob->SetValue(QByteArray(""));
-        else
-            blob->SetValue(QByteArray::fromRawData(reinterpret_cast<const char *>(readings.data()),
-                                                   static_cast<qsizetype>(readings.size() * sizeof(TReadingRecord))));
+        blob->SetValue(readings.empty() ? QByteArray("") : readings.Bytes());
     }
     for (std::size_t i = 0; i < FSeries.size(); ++i)
         WritableAttribute<TQelBinaryBlob>(root, SeriesAttributeName("ReadingNotes", i, indexed))

@@ -1,6 +1,8 @@
 #include "StatData.h"
 
 #include <algorithm>
+#include <memory>
+#include <optional>
 
 namespace {
 
@@ -45,59 +47,230 @@ double MedianBySort(const std::vector<TBlockRecord> &blocks)
     return static_cast<double>((static_cast<TSum>(lower) + upper) / 2);
 }
 
-// The median of finite values between min and max without sorting them all:
-// a histogram over the range finds the buckets holding the middle ranks, and
-// only the values of those buckets are ordered.
-double MedianOf(const std::vector<TBlockRecord> &blocks, double min, double max, bool allFinite)
-{
-    constexpr std::size_t BucketCount = 1 << 16;
-    const std::size_t n = blocks.size();
-    const double scale = BucketCount / (max - min);
-    if (n < 4 * BucketCount || !allFinite || !std::isfinite(scale) || scale <= 0)
-        return MedianBySort(blocks);
+constexpr std::size_t MedianSampleSize = 8192;
 
-    // value >= min, so the scaled offset is never negative.
-    const auto bucketOf = [&](double value) {
-        return std::min<std::size_t>(BucketCount - 1,
-                                     static_cast<std::size_t>(static_cast<std::int64_t>((value - min) * scale)));
-    };
-    std::vector<std::uint32_t> counts(BucketCount, 0);
-    for (const TBlockRecord &block : blocks)
-        ++counts[bucketOf(block.Mean)];
+// The median of many values without ordering them all. Bounds taken from an
+// evenly spread sample hold the middle ranks with near certainty; one pass
+// counts the values below the bounds and keeps those between, and only the
+// kept ones are ordered. Gives nullopt when the bounds miss the middle (values
+// that follow the sample's stride) or would keep too many; the caller then
+// orders all values. NaN is neither below nor between: it orders last.
+[[gnu::noinline]] std::optional<double> MedianBySample(const std::vector<TBlockRecord> &blocks)
+{
+    const std::size_t n = blocks.size();
+    std::vector<double> sample(MedianSampleSize);
+    for (std::size_t i = 0; i < sample.size(); ++i)
+        sample[i] = blocks[i * n / sample.size()].Mean;
+    // The sample's middle strays about sqrt(size) / 2 ranks from the middle of
+    // all values; the bounds lie six of those away on either side.
+    const auto margin = static_cast<std::ptrdiff_t>(3 * std::sqrt(static_cast<double>(sample.size())));
+    const auto middle = sample.begin() + static_cast<std::ptrdiff_t>(sample.size() / 2);
+    std::nth_element(sample.begin(), middle - margin, sample.end(), NumberLess);
+    std::nth_element(middle - margin + 1, middle + margin, sample.end(), NumberLess);
+    const double low = *(middle - margin);
+    const double high = *(middle + margin);
+    if (std::isnan(low) || std::isnan(high))
+        return std::nullopt;
+
+    const std::size_t capacity = n / 8;
+    const auto kept = std::make_unique_for_overwrite<double[]>(capacity);
+    std::size_t keptCount = 0, belowCount = 0;
+    for (const TBlockRecord &block : blocks) {
+        // Without branches: which side of the bounds a value falls on is as
+        // good as random, so a branch would be mispredicted half the time.
+        const double value = block.Mean;
+        belowCount += static_cast<std::size_t>(value < low);
+        kept[keptCount] = value;   // overwritten unless the count moves on
+        keptCount += static_cast<std::size_t>(value >= low) & static_cast<std::size_t>(value <= high);
+        if (keptCount == capacity)
+            return std::nullopt;
+    }
 
     const std::size_t upperRank = n / 2;
     const std::size_t lowerRank = n % 2 == 1 ? upperRank : upperRank - 1;
-    std::size_t below = 0, first = 0, last = 0, seen = 0;
-    for (std::size_t b = 0; b < BucketCount; ++b) {
-        if (seen + counts[b] > lowerRank && seen <= lowerRank) {
-            first = b;
-            below = seen;
-        }
-        if (seen + counts[b] > upperRank) {
-            last = b;
-            break;
-        }
-        seen += counts[b];
-    }
-
-    std::size_t candidateCount = 0;
-    for (std::size_t b = first; b <= last; ++b)
-        candidateCount += counts[b];
-    std::vector<double> candidates(candidateCount);
-    double *next = candidates.data();
-    double *const end = next + candidateCount;
-    for (const TBlockRecord &block : blocks) {
-        const std::size_t b = bucketOf(block.Mean);
-        if (b >= first && b <= last && next != end)
-            *next++ = block.Mean;
-    }
-    if (next != end || candidateCount == 0)   // never expected: the passes disagree
-        return MedianBySort(blocks);
-    std::sort(candidates.begin(), candidates.end());
-    const double upper = candidates[upperRank - below];
+    if (lowerRank < belowCount || upperRank >= belowCount + keptCount)
+        return std::nullopt;
+    double *const first = kept.get();
+    double *const upperAt = first + (upperRank - belowCount);
+    std::nth_element(first, upperAt, first + keptCount);
     if (n % 2 == 1)
-        return upper;
-    return static_cast<double>((static_cast<TSum>(candidates[lowerRank - below]) + upper) / 2);
+        return *upperAt;
+    const double lower = *std::max_element(first, upperAt);
+    return static_cast<double>((static_cast<TSum>(lower) + *upperAt) / 2);
+}
+
+double MedianOf(const std::vector<TBlockRecord> &blocks)
+{
+    if (blocks.size() >= 16 * MedianSampleSize) {
+        if (const std::optional<double> median = MedianBySample(blocks))
+            return *median;
+    }
+    return MedianBySort(blocks);
+}
+
+struct TSumLane
+{
+    TSum Total = 0;
+    TSum Squares = 0;
+
+    void Add(double value)
+    {
+        Total += value;
+        Squares += static_cast<TSum>(value) * value;
+    }
+};
+
+// How a value is classified. A missing limit is NaN, which no comparison
+// passes. In NDFT mode a value at the upper limit is above.
+struct TClassLimits
+{
+    double Upper = NAN;
+    double Lower = NAN;
+    bool AboveAtUpper = false;
+
+    template <bool AboveAtUpper>
+    static void Classify(double value, double upper, double lower, std::int32_t &above, std::int32_t &below)
+    {
+        const bool isAbove = AboveAtUpper ? value >= upper : value > upper;
+        above += isAbove;
+        below += !isAbove && value < lower;
+    }
+};
+
+// The smallest and largest value and the position of the last reading of
+// their blocks; on ties the first value keeps its place.
+struct TExtremes
+{
+    double Min = INFINITY;
+    double Max = -INFINITY;
+    std::int32_t MinPos = 0;
+    std::int32_t MaxPos = 0;
+
+    // New extremes are rare, so branches cost less than a chain of
+    // conditional moves.
+    void Take(double value, std::size_t lastReading)
+    {
+        if (value > Max) [[unlikely]] {
+            Max = value;
+            MaxPos = static_cast<std::int32_t>(lastReading + 1);
+        }
+        if (value < Min) [[unlikely]] {
+            Min = value;
+            MinPos = static_cast<std::int32_t>(lastReading + 1);
+        }
+    }
+};
+
+// Figures of one series' values, gathered in one pass.
+struct TValueFigures
+{
+    TSumLane Sums;
+    std::int32_t Count = 0;
+    std::int32_t Above = 0;
+    std::int32_t Below = 0;
+    TExtremes Extremes;
+};
+
+// With block size 1 every counted reading is a value of its own. A large
+// series spends its time in the loops below, so each does one thing with few
+// enough figures that they all stay in registers. They are kept out of line:
+// inlined into Calculate, the compiler kept their figures in memory.
+
+// The extended sums, in two lanes so that one addition need not wait for the
+// one before.
+[[gnu::noinline]] TSumLane SumCountedReadings(const TReadingList &readingList)
+{
+    const TReadingRecord *readings = readingList.data();
+    const std::size_t readingCount = readingList.size();
+    TSum total0 = 0, squares0 = 0, total1 = 0, squares1 = 0;
+    std::size_t i = 0;
+    for (; i + 1 < readingCount; i += 2) {
+        if (readings[i].Flags == rfCounted) {
+            const TSum value = readings[i].Value;
+            total0 += value;
+            squares0 += value * value;
+        }
+        if (readings[i + 1].Flags == rfCounted) {
+            const TSum value = readings[i + 1].Value;
+            total1 += value;
+            squares1 += value * value;
+        }
+    }
+    TSumLane sums{total0 + total1, squares0 + squares1};
+    if (i < readingCount && readings[i].Flags == rfCounted)
+        sums.Add(readings[i].Value);
+    return sums;
+}
+
+template <bool AboveAtUpper>
+[[gnu::noinline]] TValueFigures ClassifyCountedReadings(const TReadingList &readingList, const TClassLimits &limits)
+{
+    const TReadingRecord *readings = readingList.data();
+    const std::size_t readingCount = readingList.size();
+    const double upper = limits.Upper, lower = limits.Lower;
+    std::int32_t count = 0, above = 0, below = 0;
+    TExtremes extremes;
+    for (std::size_t i = 0; i < readingCount; ++i) {
+        if (readings[i].Flags != rfCounted)
+            continue;
+        const double value = readings[i].Value;
+        ++count;
+        TClassLimits::Classify<AboveAtUpper>(value, upper, lower, above, below);
+        extremes.Take(value, i);
+    }
+    return {{}, count, above, below, TExtremes(extremes)};
+}
+
+// Fills the block records and gives their number.
+[[gnu::noinline]] std::size_t CopyCountedReadings(const TReadingList &readingList, TBlockRecord *blocks)
+{
+    const TReadingRecord *readings = readingList.data();
+    const std::size_t readingCount = readingList.size();
+    std::size_t count = 0;
+    for (std::size_t i = 0; i < readingCount; ++i) {
+        if (readings[i].Flags == rfCounted)
+            blocks[count++] = {readings[i].Value, 0};
+    }
+    return count;
+}
+
+// Larger blocks: positions count the readings that are present (and, for an
+// ultrasonic probe, those without a value); a full block gives the mean of its
+// counted readings.
+TValueFigures AddBlockMeans(const TReadingList &readings, std::int32_t blockSize, bool ultrasonic,
+                            const TClassLimits &limits, std::vector<TBlockRecord> &blocks)
+{
+    TValueFigures figures;
+    std::int32_t position = 0;
+    std::int64_t counted = 0;
+    TSumLane block;
+    for (std::size_t i = 0; i < readings.size(); ++i) {
+        const TReadingRecord &reading = readings[i];
+        if ((reading.Flags & rfPresent) != 0 || (ultrasonic && IsNoValue(reading.Value)))
+            ++position;
+        if (reading.Flags == rfCounted) {
+            block.Add(reading.Value);
+            ++counted;
+        }
+        if (position != blockSize)
+            continue;
+        if (counted > 0) {
+            const double mean = static_cast<double>(block.Total / counted);
+            blocks.push_back({mean, StdDevOf(block.Total, block.Squares, counted)});
+            if (limits.AboveAtUpper)
+                TClassLimits::Classify<true>(mean, limits.Upper, limits.Lower, figures.Above, figures.Below);
+            else
+                TClassLimits::Classify<false>(mean, limits.Upper, limits.Lower, figures.Above, figures.Below);
+            figures.Extremes.Take(mean, i);
+            figures.Sums.Add(mean);
+            ++figures.Count;
+        }
+        // A block without a value still ends here: the next block starts fresh.
+        position = 0;
+        counted = 0;
+        block = {};
+    }
+    return figures;
 }
 
 } // namespace
@@ -154,11 +327,6 @@ void TStatData::AddReading(double value, bool valid, std::uint8_t calNumber)
     Modified = true;
 }
 
-bool TStatData::OccupiesPosition(const TReadingRecord &reading) const
-{
-    return (reading.Flags & rfPresent) != 0 || (ProbeClass == pcUltrasonic && IsNoValue(reading.Value));
-}
-
 void TStatData::ResetResults()
 {
     Count = AboveCount = WithinCount = BelowCount = 0;
@@ -182,93 +350,41 @@ void TStatData::Calculate()
     ResetResults();
     if (BlockSize <= 0)
         BlockSize = 1;
-    Blocks.clear();
-    Blocks.reserve(Readings.size() / static_cast<std::size_t>(BlockSize));
 
     const bool ndftMode = !IsNoValue(NDFT);
     if (ndftMode) {
         UpperLimit = NDFT;
         LowerLimit = 0.9 * NDFT;
     }
-    const bool hasUpper = !IsNoValue(UpperLimit);
-    const bool hasLower = !IsNoValue(LowerLimit);
-
-    // The running figures live in locals so the loop keeps them in registers.
-    TSum total = 0, totalSquares = 0;
-    bool allFinite = true;
-    std::int32_t count = 0, above = 0, below = 0, within = 0;
-    double min = INFINITY, max = -INFINITY;
-    std::int32_t minPos = 0, maxPos = 0;
-    const double upper = UpperLimit, lower = LowerLimit, ndft = NDFT;
-    std::vector<TBlockRecord> &blocks = Blocks;
-    const auto addValue = [&](double mean, double stdDev, std::size_t lastReading) {
-        blocks.push_back({mean, stdDev});
-        if (ndftMode ? mean >= ndft : (hasUpper && mean > upper))
-            ++above;
-        else if (hasLower && mean < lower)
-            ++below;
-        else
-            ++within;
-        if (mean > max) {
-            max = mean;
-            maxPos = static_cast<std::int32_t>(lastReading + 1);
-        }
-        if (mean < min) {
-            min = mean;
-            minPos = static_cast<std::int32_t>(lastReading + 1);
-        }
-        allFinite = allFinite && std::isfinite(mean);
-        ++count;
-        total += mean;
-        totalSquares += static_cast<TSum>(mean) * mean;
-    };
-
-    const TReadingRecord *readings = Readings.data();
-    const std::size_t readingCount = Readings.size();
+    const TClassLimits limits{UpperLimit, LowerLimit, ndftMode};
+    const TReadingList &readings = Readings;
+    TValueFigures figures;
     if (BlockSize == 1) {
-        // Every counted reading is present, so it fills its one-reading block.
-        for (std::size_t i = 0; i < readingCount; ++i) {
-            if (readings[i].Flags == rfCounted)
-                addValue(readings[i].Value, 0, i);
-        }
+        figures = ndftMode ? ClassifyCountedReadings<true>(readings, limits)
+                           : ClassifyCountedReadings<false>(readings, limits);
+        figures.Sums = SumCountedReadings(readings);
+        Blocks.resize(readings.size());
+        Blocks.resize(CopyCountedReadings(readings, Blocks.data()));
     } else {
-        std::int32_t position = 0;
-        std::int64_t counted = 0;
-        TSum blockSum = 0, blockSquares = 0;
-        for (std::size_t i = 0; i < readingCount; ++i) {
-            const TReadingRecord &reading = readings[i];
-            if (OccupiesPosition(reading))
-                ++position;
-            if (reading.Flags == rfCounted) {
-                const TSum value = reading.Value;
-                blockSum += value;
-                blockSquares += value * value;
-                ++counted;
-            }
-            if (position != BlockSize)
-                continue;
-            if (counted > 0)
-                addValue(static_cast<double>(blockSum / counted), StdDevOf(blockSum, blockSquares, counted), i);
-            // A block without a value still ends here: the next block starts fresh.
-            position = 0;
-            counted = 0;
-            blockSum = blockSquares = 0;
-        }
+        Blocks.clear();
+        Blocks.reserve(readings.size() / static_cast<std::size_t>(BlockSize));
+        figures = AddBlockMeans(readings, BlockSize, ProbeClass == pcUltrasonic, limits, Blocks);
     }
-    Count = count;
-    AboveCount = above;
-    BelowCount = below;
-    WithinCount = within;
-    Min = min;
-    MinPos = minPos;
-    Max = max;
-    MaxPos = maxPos;
-
+    Count = figures.Count;
+    AboveCount = figures.Above;
+    BelowCount = figures.Below;
+    WithinCount = figures.Count - figures.Above - figures.Below;
+    Min = figures.Extremes.Min;
+    MinPos = figures.Extremes.MinPos;
+    Max = figures.Extremes.Max;
+    MaxPos = figures.Extremes.MaxPos;
     if (Count == 0)
         return;
 
-    Mean = static_cast<double>(total / Count);
-    StdDev = StdDevOf(total, totalSquares, Count);
+    const bool hasUpper = !IsNoValue(UpperLimit);
+    const bool hasLower = !IsNoValue(LowerLimit);
+    Mean = static_cast<double>(figures.Sums.Total / Count);
+    StdDev = StdDevOf(figures.Sums.Total, figures.Sums.Squares, Count);
     if (Mean != 0)
         CV = StdDev * 100 / Mean;
     Range = Max - Min;
@@ -280,7 +396,7 @@ void TStatData::Calculate()
         }
     }
 
-    Median = MedianOf(Blocks, Min, Max, allFinite);
+    Median = MedianOf(Blocks);
 
     AbovePercent = AboveCount * 100.0 / Count;
     WithinPercent = WithinCount * 100.0 / Count;

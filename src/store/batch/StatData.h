@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ReadingList.h"
+
 #include <QString>
 
 #include <bit>
@@ -7,33 +9,10 @@
 #include <cstdint>
 #include <vector>
 
-// Thickness values are micrometres. A reading, limit or setting without a
-// value holds the NaN whose bytes are all 0xFF; test it with IsNoValue, never
-// by comparison.
-inline constexpr double NoValue = std::bit_cast<double>(~std::uint64_t{0});
-inline constexpr float NoValueSingle = std::bit_cast<float>(~std::uint32_t{0});
-inline bool IsNoValue(double value) { return std::isnan(value); }
-
 // Probe classes of a batch (derived from the probe type text).
 enum TProbeClass : std::uint8_t {
     pcUnknown = 0, pcF = 1, pcN = 2, pcFN = 3, pcFH = 4, pcUltrasonic = 5
 };
-
-// Reading flags: bit 0 = active (cleared when the user deletes the reading),
-// bit 1 = present (the gauge reported a valid reading). A reading counts for
-// the statistics when its flags are exactly rfCounted.
-enum TReadingFlag : std::uint8_t { rfActive = 1, rfPresent = 2, rfCounted = 3 };
-
-// One reading as it is stored in the batch file, byte for byte (16 bytes,
-// little-endian).
-struct TReadingRecord
-{
-    double Value = NoValue;
-    std::uint8_t Flags = 0;
-    std::uint8_t CalNumber = 0;       // 1 or 2; 0 = none
-    std::uint8_t Reserved[6] = {};
-};
-static_assert(sizeof(TReadingRecord) == 16, "reading records are stored byte for byte");
 
 // A note attached to a reading: kind 'M' (counted reading) or 'g' (reading
 // that was not present), the reading's 0-based index, the text.
@@ -105,12 +84,11 @@ public:
     double Median = 0;
     std::int32_t BlockSize = 1;
 
-    std::vector<TReadingRecord> Readings;
+    TReadingList Readings;
     std::vector<TBlockRecord> Blocks;   // one per value, in order
     std::vector<TReadingNote> Notes;
 
 private:
-    bool OccupiesPosition(const TReadingRecord &reading) const;
     void ResetResults();
 };
 

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <initializer_list>
 #include <random>
 
@@ -254,22 +255,43 @@ TEST(StatData, BlockSizeZeroIsTreatedAsOne)
 
 TEST(StatData, MedianOfLargeSeriesMatchesFullSort)
 {
-    // Large series take the histogram path; duplicates and outliers included.
-    for (int count : {300000, 300001}) {
+    // Large series find the median from a sample's bounds; the patterns below
+    // include those that defeat the sample and must fall back to a full order.
+    constexpr int Stride = 20;
+    constexpr int StrideCount = 8192 * Stride;   // every sampled value sits at a multiple of the stride
+    struct TCase
+    {
+        const char *name;
+        int count;
+        std::function<double(int, std::mt19937 &)> value;
+    };
+    std::normal_distribution<double> thickness(100, 15);
+    const TCase cases[] = {
+        {"random with outliers, even", 300000,
+         [&](int i, std::mt19937 &r) { return i % 1000 == 0 ? 1e6 : std::round(thickness(r) * 10) / 10; }},
+        {"random with outliers, odd", 300001,
+         [&](int i, std::mt19937 &r) { return i % 1000 == 0 ? 1e6 : std::round(thickness(r) * 10) / 10; }},
+        {"ascending", 200001, [](int i, std::mt19937 &) { return 0.5 * i; }},
+        {"descending", 200000, [](int i, std::mt19937 &) { return -0.25 * i; }},
+        {"all equal", 200000, [](int, std::mt19937 &) { return 42.0; }},
+        {"sample sees only outliers", StrideCount,
+         [](int i, std::mt19937 &) { return i % Stride == 0 ? 0.0 : 1000.0 + i % 7; }},
+        {"every tenth value NaN", 200000, [&](int i, std::mt19937 &r) { return i % 10 == 0 ? NAN : thickness(r); }},
+    };
+    const auto nanLast = [](double a, double b) { return std::isnan(b) ? !std::isnan(a) : a < b; };
+    for (const TCase &c : cases) {
         TStatData series(pcF);
-        std::mt19937 random(static_cast<unsigned>(count));
-        std::normal_distribution<double> thickness(100, 15);
+        std::mt19937 random(static_cast<unsigned>(c.count));
         std::vector<double> values;
-        for (int i = 0; i < count; ++i) {
-            const double value = i % 1000 == 0 ? 1e6 : std::round(thickness(random) * 10) / 10;
-            values.push_back(value);
-            series.AddReading(value, true, 1);
+        for (int i = 0; i < c.count; ++i) {
+            values.push_back(c.value(i, random));
+            series.AddReading(values.back(), true, 1);
         }
         series.Calculate();
-        std::sort(values.begin(), values.end());
+        std::sort(values.begin(), values.end(), nanLast);
         const std::size_t middle = values.size() / 2;
-        const double expected = count % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
-        EXPECT_EQ(series.Median, expected) << count;
+        const double expected = c.count % 2 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+        EXPECT_EQ(series.Median, expected) << c.name;
     }
 }
 
