@@ -191,3 +191,26 @@ void TUdevWatch::Receive()
         return;
     m_handler(Text(udev_device_get_action(device.get())), device.get());
 }
+
+bool StartWatch(std::unique_ptr<TUdevWatch> &watch, udev *u, const char *subsystem, const char *devtype,
+                TUdevWatch::THandler handler, const std::function<void()> &onStarted)
+{
+    if (watch)
+        return true;
+    auto started = std::make_unique<TUdevWatch>(u, subsystem, devtype, std::move(handler));
+    if (!started->IsValid())
+        return false;
+    watch = std::move(started);
+    if (onStarted)
+        onStarted();
+    return true;
+}
+
+void StopWatch(std::unique_ptr<TUdevWatch> &watch, const std::function<void()> &onStopped)
+{
+    if (!watch)
+        return;
+    watch.reset();
+    if (onStopped)
+        onStopped();
+}

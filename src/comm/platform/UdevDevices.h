@@ -65,3 +65,10 @@ private:
     THandler m_handler;
     std::unique_ptr<QSocketNotifier> m_notifier;
 };
+
+// Starts the watch in place unless it runs already, and tells onStarted when
+// it starts; false when no monitor could be set up.
+bool StartWatch(std::unique_ptr<TUdevWatch> &watch, udev *u, const char *subsystem, const char *devtype,
+                TUdevWatch::THandler handler, const std::function<void()> &onStarted);
+// Ends a running watch and tells onStopped.
+void StopWatch(std::unique_ptr<TUdevWatch> &watch, const std::function<void()> &onStopped);

@@ -20,25 +20,13 @@ int TUdevSerialDiscovery::Enumerate(QList<TSerialPortInfo> &ports)
 
 int TUdevSerialDiscovery::StartMonitoring()
 {
-    if (m_watch)
-        return 0;
-    auto watch = std::make_unique<TUdevWatch>(m_udev, "tty", nullptr,
-                                              [this](const QString &action, udev_device *tty) { Changed(action, tty); });
-    if (!watch->IsValid())
-        return TLinuxDiscoveryPlatform::errMonitor;
-    m_watch = std::move(watch);
-    if (OnStarted)
-        OnStarted();
-    return 0;
+    const auto changed = [this](const QString &action, udev_device *tty) { Changed(action, tty); };
+    return StartWatch(m_watch, m_udev, "tty", nullptr, changed, OnStarted) ? 0 : TLinuxDiscoveryPlatform::errMonitor;
 }
 
 void TUdevSerialDiscovery::StopMonitoring()
 {
-    if (!m_watch)
-        return;
-    m_watch.reset();
-    if (OnStopped)
-        OnStopped();
+    StopWatch(m_watch, OnStopped);
 }
 
 void TUdevSerialDiscovery::Changed(const QString &action, udev_device *tty)

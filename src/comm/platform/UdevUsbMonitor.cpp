@@ -37,25 +37,14 @@ int TUdevUsbMonitor::Enumerate(QList<TUsbDeviceInfo> &devices)
 
 int TUdevUsbMonitor::Start()
 {
-    if (m_watch)
-        return 0;
-    auto watch = std::make_unique<TUdevWatch>(m_udev, "usb", "usb_device",
-                                              [this](const QString &action, udev_device *usb) { Changed(action, usb); });
-    if (!watch->IsValid())
-        return TLinuxDiscoveryPlatform::errMonitor;
-    m_watch = std::move(watch);
-    if (OnStarted)
-        OnStarted();
-    return 0;
+    const auto changed = [this](const QString &action, udev_device *usb) { Changed(action, usb); };
+    return StartWatch(m_watch, m_udev, "usb", "usb_device", changed, OnStarted) ? 0
+                                                                                : TLinuxDiscoveryPlatform::errMonitor;
 }
 
 void TUdevUsbMonitor::Stop()
 {
-    if (!m_watch)
-        return;
-    m_watch.reset();
-    if (OnStopped)
-        OnStopped();
+    StopWatch(m_watch, OnStopped);
 }
 
 void TUdevUsbMonitor::Changed(const QString &action, udev_device *usb)
