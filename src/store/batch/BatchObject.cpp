@@ -7,7 +7,6 @@
 #include <QFileInfo>
 
 #include <algorithm>
-#include <cstring>
 
 const QByteArray TBatchObject::FileTypeName = QByteArrayLiteral("Dalvo7DataBase");
 const QByteArray TBatchObject::CurrentFileVersion = QByteArrayLiteral("1.1");

@@ -4,7 +4,6 @@
 
 #include <QString>
 
-#include <bit>
 #include <cmath>
 #include <cstdint>
 #include <vector>
