@@ -47,7 +47,6 @@ public:
 
     std::size_t size() const { return static_cast<std::size_t>(FBytes.size()) / sizeof(TReadingRecord); }
     bool empty() const { return FBytes.isEmpty(); }
-    std::size_t capacity() const { return static_cast<std::size_t>(FBytes.capacity()) / sizeof(TReadingRecord); }
 
     const TReadingRecord *data() const { return reinterpret_cast<const TReadingRecord *>(FBytes.constData()); }
     TReadingRecord *data() { return reinterpret_cast<TReadingRecord *>(FBytes.data()); }

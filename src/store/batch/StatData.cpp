@@ -55,7 +55,7 @@ constexpr std::size_t MedianSampleSize = 8192;
 // kept ones are ordered. Gives nullopt when the bounds miss the middle (values
 // that follow the sample's stride) or would keep too many; the caller then
 // orders all values. NaN is neither below nor between: it orders last.
-[[gnu::noinline]] std::optional<double> MedianBySample(const std::vector<TBlockRecord> &blocks)
+std::optional<double> MedianBySample(const std::vector<TBlockRecord> &blocks)
 {
     const std::size_t n = blocks.size();
     std::vector<double> sample(MedianSampleSize);
@@ -120,22 +120,22 @@ struct TSumLane
     }
 };
 
-// How a value is classified. A missing limit is NaN, which no comparison
+// How values are classified. A missing limit is NaN, which no comparison
 // passes. In NDFT mode a value at the upper limit is above.
 struct TClassLimits
 {
     double Upper = NAN;
     double Lower = NAN;
     bool AboveAtUpper = false;
-
-    template <bool AboveAtUpper>
-    static void Classify(double value, double upper, double lower, std::int32_t &above, std::int32_t &below)
-    {
-        const bool isAbove = AboveAtUpper ? value >= upper : value > upper;
-        above += isAbove;
-        below += !isAbove && value < lower;
-    }
 };
+
+template <bool AboveAtUpper>
+void Classify(double value, double upper, double lower, std::int32_t &above, std::int32_t &below)
+{
+    const bool isAbove = AboveAtUpper ? value >= upper : value > upper;
+    above += isAbove;
+    below += !isAbove && value < lower;
+}
 
 // The smallest and largest value and the position of the last reading of
 // their blocks; on ties the first value keeps its place.
@@ -146,22 +146,20 @@ struct TExtremes
     std::int32_t MinPos = 0;
     std::int32_t MaxPos = 0;
 
-    // New extremes are rare, so branches cost less than a chain of
-    // conditional moves.
     void Take(double value, std::size_t lastReading)
     {
-        if (value > Max) [[unlikely]] {
+        if (value > Max) {
             Max = value;
             MaxPos = static_cast<std::int32_t>(lastReading + 1);
         }
-        if (value < Min) [[unlikely]] {
+        if (value < Min) {
             Min = value;
             MinPos = static_cast<std::int32_t>(lastReading + 1);
         }
     }
 };
 
-// Figures of one series' values, gathered in one pass.
+// Figures of one series' values.
 struct TValueFigures
 {
     TSumLane Sums;
@@ -215,10 +213,10 @@ template <bool AboveAtUpper>
             continue;
         const double value = readings[i].Value;
         ++count;
-        TClassLimits::Classify<AboveAtUpper>(value, upper, lower, above, below);
+        Classify<AboveAtUpper>(value, upper, lower, above, below);
         extremes.Take(value, i);
     }
-    return {{}, count, above, below, TExtremes(extremes)};
+    return {{}, count, above, below, extremes};
 }
 
 // Fills the block records and gives their number.
@@ -258,9 +256,9 @@ TValueFigures AddBlockMeans(const TReadingList &readings, std::int32_t blockSize
             const double mean = static_cast<double>(block.Total / counted);
             blocks.push_back({mean, StdDevOf(block.Total, block.Squares, counted)});
             if (limits.AboveAtUpper)
-                TClassLimits::Classify<true>(mean, limits.Upper, limits.Lower, figures.Above, figures.Below);
+                Classify<true>(mean, limits.Upper, limits.Lower, figures.Above, figures.Below);
             else
-                TClassLimits::Classify<false>(mean, limits.Upper, limits.Lower, figures.Above, figures.Below);
+                Classify<false>(mean, limits.Upper, limits.Lower, figures.Above, figures.Below);
             figures.Extremes.Take(mean, i);
             figures.Sums.Add(mean);
             ++figures.Count;
